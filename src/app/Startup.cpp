@@ -1,0 +1,55 @@
+#include "Startup.h"
+
+#include "SingleInstance.h"
+#include "scheduling/BreakScheduler.h"
+#include "settings/SettingsManager.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QIcon>
+#include <QLocalServer>
+#include <QSystemTrayIcon>
+
+namespace {
+
+void loadStyleSheet(QApplication& app)
+{
+    QFile file(QStringLiteral(":/resources/style.qss"));
+    if (file.open(QIODevice::ReadOnly | QIODevice::Text))
+        app.setStyleSheet(QString::fromUtf8(file.readAll()));
+}
+
+} // namespace
+
+int runRespiteKeeper(int& argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("RespiteKeeper"));
+    QApplication::setOrganizationName(QStringLiteral("RespiteKeeper"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstance instance(instanceChannel(QString::fromLatin1(SingleInstance::ServerName)));
+    if (instance.claim(&app) != SingleInstance::Outcome::Primary)
+        return 0;
+    QLocalServer* server = instance.server();
+    QObject::connect(
+        server, &QLocalServer::newConnection, server, [server] { handleShowRequest(server); }, Qt::DirectConnection);
+
+    loadStyleSheet(app);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/RespiteKeeper.ico")));
+
+    if (!QSystemTrayIcon::isSystemTrayAvailable())
+        return 1;
+
+    // The long-lived objects, in the order of creation; they are destroyed in the
+    // reverse order when this scope ends after the event loop.
+    SettingsManager settings;
+    settings.load();
+
+    BreakScheduler breakScheduler(&settings);
+
+    QObject::connect(&settings, &SettingsManager::settingsChanged, &breakScheduler, &BreakScheduler::onSettingsChanged);
+
+    breakScheduler.start();
+    return app.exec();
+}

@@ -1,0 +1,51 @@
+#include "platform/InstanceChannel.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A folder only this user can use: ours, a real directory, no access for others.
+bool isPrivateDirectory(const QString& path)
+{
+    struct stat info;
+    if (lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == getuid() && (info.st_mode & 077) == 0;
+}
+
+QString ensurePrivateDirectory(const QString& path)
+{
+    if (mkdir(QFile::encodeName(path).constData(), 0700) != 0 && errno != EEXIST)
+        return QString();
+    return isPrivateDirectory(path) ? path : QString();
+}
+
+// The per-user runtime folder; without one, a private folder of our own under the
+// shared temporary folder (or, if someone else took that name, under the cache).
+QString runtimeDirectory()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && isPrivateDirectory(runtime))
+        return runtime;
+    const QString inTemp =
+        ensurePrivateDirectory(QDir::tempPath() + QStringLiteral("/RespiteKeeper-%1").arg(quint64(getuid())));
+    if (!inTemp.isEmpty())
+        return inTemp;
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    QDir().mkpath(cache);
+    const QString inCache = ensurePrivateDirectory(cache + QStringLiteral("/RespiteKeeper-runtime"));
+    return inCache.isEmpty() ? QDir::tempPath() : inCache;
+}
+
+} // namespace
+
+InstanceChannel instanceChannel(const QString& name)
+{
+    const QString directory = runtimeDirectory();
+    return {directory + QLatin1Char('/') + name, directory + QLatin1Char('/') + name + QStringLiteral(".lock"),
+            QLocalServer::UserAccessOption};
+}

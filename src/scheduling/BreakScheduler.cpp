@@ -1,0 +1,327 @@
+#include "BreakScheduler.h"
+
+#include "platform/LastInputSource.h"
+#include "settings/SettingsManager.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <algorithm>
+#include <limits>
+
+namespace {
+// A timeout that comes this much later than due means the program was stopped or the
+// machine slept; that gap is not working time.
+constexpr qint64 MaxCatchUpSeconds = 5;
+} // namespace
+
+BreakScheduler::BreakScheduler(SettingsManager* settings, QObject* parent)
+    : QObject(parent)
+    , m_settings(settings)
+    , m_lastInput(createLastInputSource())
+{
+    auto elapsed = std::make_shared<QElapsedTimer>();
+    elapsed->start();
+    m_clock = [elapsed] { return elapsed->elapsed(); };
+
+    m_timer.setInterval(1000);
+    connect(&m_timer, &QTimer::timeout, this, &BreakScheduler::onTick);
+}
+
+BreakScheduler::~BreakScheduler() = default;
+
+void BreakScheduler::setLastInputSource(std::unique_ptr<LastInputSource> source)
+{
+    m_lastInput = std::move(source);
+}
+
+void BreakScheduler::setClock(Clock clock)
+{
+    m_clock = std::move(clock);
+    m_periodStart = m_clock();
+    m_countedSeconds = 0;
+}
+
+int BreakScheduler::microInterval() const
+{
+    return std::max(1, m_settings->microBreakInterval());
+}
+
+int BreakScheduler::breaksPerLongBreak() const
+{
+    return std::max(1, m_settings->longBreakInterval() / microInterval());
+}
+
+bool BreakScheduler::isLongBreakNumber(int n) const
+{
+    return n >= 1 && n % breaksPerLongBreak() == 0;
+}
+
+void BreakScheduler::restartTimer()
+{
+    m_timer.start();
+    m_periodStart = m_clock();
+    m_countedSeconds = 0;
+    ++m_periodGeneration;
+}
+
+void BreakScheduler::onTick()
+{
+    // Whole seconds since the period began, rounded to the nearest, less those
+    // already counted: a timeout a little early or late still counts one second,
+    // and any drift is made up at the next one.
+    const qint64 elapsedMs = m_clock() - m_periodStart;
+    qint64 due = (elapsedMs + 500) / 1000 - m_countedSeconds;
+    if (due <= 0)
+        return;
+    if (due > MaxCatchUpSeconds) {
+        m_periodStart = m_clock() - 1000;
+        m_countedSeconds = 0;
+        due = 1;
+    }
+    const quint64 generation = m_periodGeneration;
+    for (qint64 i = 0; i < due && generation == m_periodGeneration; ++i) {
+        ++m_countedSeconds;
+        countSecond();
+    }
+}
+
+void BreakScheduler::countSecond()
+{
+    if (m_state == Paused) {
+        if (--m_remainingSeconds > 0)
+            return;
+        m_running = true;
+        m_state = m_savedState;
+        m_remainingSeconds = m_savedRemainingSeconds;
+        emit runningChanged();
+        emit breakStateChanged();
+        return;
+    }
+    if (!m_running)
+        return;
+
+    switch (m_state) {
+    case Working:
+    case Postponed:
+        if (m_settings->idlePauseEnabled() && userIsIdle())
+            return;
+        if (--m_remainingSeconds <= 0)
+            beginWarning();
+        break;
+    case Warning:
+        if (--m_remainingSeconds <= 0)
+            beginBreak();
+        break;
+    case OnBreak:
+        if (--m_remainingSeconds <= 0)
+            finishBreak();
+        break;
+    case Paused:
+        break;
+    }
+}
+
+bool BreakScheduler::userIsIdle()
+{
+    if (!m_lastInput)
+        return false;
+    const std::optional<qint64> idleMs = m_lastInput->millisecondsSinceLastInput();
+    return idleMs && *idleMs > IdleLimitMs;
+}
+
+void BreakScheduler::startCycle()
+{
+    m_currentBreakType = isLongBreakNumber(m_completedBreaks + 1) ? Long : Micro;
+    m_state = Working;
+    m_remainingSeconds = microInterval();
+    restartTimer();
+}
+
+void BreakScheduler::beginWarning()
+{
+    m_state = Warning;
+    m_remainingSeconds = WarningSeconds;
+    emit warningStarted(m_currentBreakType, WarningSeconds);
+    emit breakStateChanged();
+}
+
+void BreakScheduler::beginBreak()
+{
+    m_state = OnBreak;
+    const int duration =
+        m_currentBreakType == Long ? m_settings->longBreakDuration() : m_settings->microBreakDuration();
+    m_remainingSeconds = duration;
+    emit breakStateChanged();
+    const QString message = pickMessage(m_currentBreakType);
+    emit breakStarted(m_currentBreakType, message, duration);
+}
+
+QString BreakScheduler::pickMessage(BreakType type) const
+{
+    const QStringList messages = type == Long ? m_settings->longBreakMessages() : m_settings->microBreakMessages();
+    if (messages.isEmpty())
+        return QString();
+    return messages.at(QRandomGenerator::global()->bounded(messages.size()));
+}
+
+void BreakScheduler::finishBreak()
+{
+    ++m_completedBreaks;
+    const BreakType ended = m_currentBreakType;
+    m_currentBreakType = isLongBreakNumber(m_completedBreaks + 1) ? Long : Micro;
+    m_state = Working;
+    m_remainingSeconds = microInterval();
+    emit breakStateChanged();
+    emit breakFinished(ended);
+}
+
+void BreakScheduler::postponeBreak()
+{
+    if (m_state == Warning) {
+        m_state = Postponed;
+        m_remainingSeconds = PostponeSeconds;
+        emit breakStateChanged();
+    } else if (m_state == OnBreak && m_settings->postponeEnabled()) {
+        const BreakType ended = m_currentBreakType;
+        m_state = Postponed;
+        m_remainingSeconds = PostponeSeconds;
+        emit breakStateChanged();
+        emit breakFinished(ended);
+    }
+}
+
+void BreakScheduler::triggerMicroBreak()
+{
+    triggerBreak(Micro);
+}
+
+void BreakScheduler::triggerLongBreak()
+{
+    triggerBreak(Long);
+}
+
+void BreakScheduler::triggerBreak(BreakType type)
+{
+    if (!m_running)
+        return;
+    if (m_state == OnBreak) {
+        ++m_completedBreaks;
+        const BreakType ended = m_currentBreakType;
+        emit breakStateChanged();
+        emit breakFinished(ended);
+        // A receiver may have paused or stopped the scheduler meanwhile.
+        if (!m_running)
+            return;
+    }
+    m_currentBreakType = type;
+    m_state = Warning;
+    m_remainingSeconds = WarningSeconds;
+    restartTimer();
+    emit warningStarted(type, WarningSeconds);
+    emit breakStateChanged();
+}
+
+void BreakScheduler::start()
+{
+    if (m_running)
+        return;
+    m_running = true;
+    emit runningChanged();
+    if (!m_running)
+        return;
+    startCycle();
+}
+
+void BreakScheduler::stop()
+{
+    if (!m_running)
+        return;
+    m_running = false;
+    m_timer.stop();
+    m_state = Paused;
+    m_remainingSeconds = 0;
+    emit runningChanged();
+    emit breakStateChanged();
+}
+
+void BreakScheduler::pause(int hours)
+{
+    if (!m_running)
+        return;
+    m_savedState = m_state;
+    m_savedRemainingSeconds = m_remainingSeconds;
+    m_running = false;
+    m_state = Paused;
+    const qint64 seconds = qint64(hours) * 3600;
+    m_remainingSeconds = int(std::clamp<qint64>(seconds, 0, std::numeric_limits<int>::max()));
+    restartTimer();
+    emit breakStateChanged();
+    emit runningChanged();
+}
+
+void BreakScheduler::resume()
+{
+    if (m_running)
+        return;
+    if (m_state == Paused && m_remainingSeconds > 0) {
+        m_running = true;
+        m_state = m_savedState;
+        m_remainingSeconds = m_savedRemainingSeconds;
+        restartTimer();
+        emit runningChanged();
+        emit breakStateChanged();
+        return;
+    }
+    if (m_state == Paused)
+        m_remainingSeconds = 0;
+    m_state = Working;
+    m_running = true;
+    emit runningChanged();
+    if (m_running)
+        startCycle();
+}
+
+void BreakScheduler::onSettingsChanged()
+{
+    if (m_running && m_state == Working)
+        startCycle();
+}
+
+BreakScheduler::NextBreak BreakScheduler::nextBreak() const
+{
+    switch (m_state) {
+    case Warning:
+        return {m_remainingSeconds, m_completedBreaks + 1, m_currentBreakType};
+    case OnBreak: {
+        const int number = m_completedBreaks + 2;
+        return {m_remainingSeconds + microInterval() + WarningSeconds, number,
+                isLongBreakNumber(number) ? Long : Micro};
+    }
+    default:
+        return {m_remainingSeconds + WarningSeconds, m_completedBreaks + 1, m_currentBreakType};
+    }
+}
+
+int BreakScheduler::secondsUntilNextLongBreak() const
+{
+    if (!m_running)
+        return -1;
+    const NextBreak next = nextBreak();
+    if (next.type == Long)
+        return next.seconds;
+    const int r = breaksPerLongBreak();
+    const int microBreaksBefore = (r - next.number % r) % r;
+    return next.seconds + microBreaksBefore * (m_settings->microBreakDuration() + microInterval() + WarningSeconds);
+}
+
+int BreakScheduler::secondsUntilNextMicroBreak() const
+{
+    if (!m_running)
+        return -1;
+    const NextBreak next = nextBreak();
+    if (next.type == Micro)
+        return next.seconds;
+    if (breaksPerLongBreak() > 1)
+        return next.seconds + m_settings->longBreakDuration() + microInterval() + WarningSeconds;
+    return -1;
+}

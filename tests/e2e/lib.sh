@@ -1,0 +1,78 @@
+# shellcheck shell=bash
+# Common set-up of the end-to-end tests: the real program under Xvfb with a tray,
+# in a temporary HOME of its own.
+#   usage in a test: source lib.sh "$@"   (arguments: PROGRAM PROBE ARTIFACT_DIR)
+set -uo pipefail
+
+RK_PROGRAM=$1
+RK_PROBE=$2
+RK_ARTIFACTS=$3
+E2E_NAME=$(basename "${BASH_SOURCE[1]}" .sh)
+source "${RK_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}/scripts/lib/xsession.sh"
+
+E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/rk-e2e-$E2E_NAME.XXXXXX")
+export HOME=$E2E_TMP/home
+export XDG_CONFIG_HOME=$HOME/.config
+export XDG_RUNTIME_DIR=$E2E_TMP/runtime
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
+unset QT_QPA_PLATFORM
+mkdir -p "$HOME" "$RK_ARTIFACTS"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+E2E_PIDS=()
+E2E_FAILED=0
+
+e2e_cleanup() {
+    local pid
+    for pid in "${E2E_PIDS[@]}"; do
+        kill -CONT "$pid" 2>/dev/null
+        kill -KILL "$pid" 2>/dev/null
+    done
+    rk_stop_x_session
+    rm -rf "$E2E_TMP"
+}
+trap e2e_cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    E2E_FAILED=1
+}
+check() { # DESCRIPTION COMMAND...
+    local what=$1
+    shift
+    if "$@"; then echo "ok: $what"; else fail "$what"; fi
+}
+finish() {
+    if [ "$E2E_FAILED" -ne 0 ]; then
+        echo "$E2E_NAME: failed" >&2
+        exit 1
+    fi
+    echo "$E2E_NAME: all checks passed"
+    exit 0
+}
+
+start_display() { rk_start_x_session "$E2E_TMP/x" "$RK_PROBE" "${1:-1280x800x24}" || exit 1; }
+
+# Starts the program in the background; its pid goes to E2E_LAST_PID.
+start_program() {
+    "$RK_PROGRAM" >>"$E2E_TMP/program.log" 2>&1 &
+    E2E_LAST_PID=$!
+    E2E_PIDS+=("$E2E_LAST_PID")
+}
+alive() { kill -0 "$1" 2>/dev/null && [ "$(ps -o stat= -p "$1" | cut -c1)" != Z ]; }
+# Waits for a background process; its exit code goes to E2E_CODE ("timeout" after SECONDS).
+wait_exit() { # SECONDS PID
+    local deadline=$((SECONDS + $1))
+    while alive "$2"; do
+        if [ "$SECONDS" -ge "$deadline" ]; then
+            E2E_CODE=timeout
+            return
+        fi
+        sleep 0.05
+    done
+    wait "$2"
+    E2E_CODE=$?
+}
+socket_path() { echo "$XDG_RUNTIME_DIR/RespiteKeeperSingleInstance"; }
+settings_path() { echo "$XDG_CONFIG_HOME/RespiteKeeper/RespiteKeeper.conf"; }
+program_ready() { [ -S "$(socket_path)" ] && [ -f "$(settings_path)" ]; }
+screenshot() { import -window root "$RK_ARTIFACTS/$1.png" 2>/dev/null || fail "screenshot $1"; }
