@@ -1,8 +1,11 @@
 #include "Startup.h"
 
 #include "SingleInstance.h"
+#include "Wiring.h"
 #include "scheduling/BreakScheduler.h"
 #include "settings/SettingsManager.h"
+#include "ui/BreakOverlay.h"
+#include "ui/WarningDialog.h"
 
 #include <QApplication>
 #include <QFile>
@@ -41,12 +44,17 @@ int runRespiteKeeper(int& argc, char** argv)
     if (!QSystemTrayIcon::isSystemTrayAvailable())
         return 1;
 
-    // The long-lived objects, in the order of creation; they are destroyed in the
-    // reverse order when this scope ends after the event loop.
+    // The long-lived objects, in the order of creation. They live until the event
+    // loop ends and are destroyed in the reverse order when this scope closes.
     SettingsManager settings;
     settings.load();
 
     BreakScheduler breakScheduler(&settings);
+    WarningDialog breakWarning(&settings);
+    BreakOverlay breakOverlay(&settings);
+    WarningDialog shutdownWarning(&settings);
+
+    connectBreakScreens(breakScheduler, breakWarning, breakOverlay);
 
     QObject::connect(&settings, &SettingsManager::settingsChanged, &breakScheduler, &BreakScheduler::onSettingsChanged);
 

@@ -76,3 +76,23 @@ socket_path() { echo "$XDG_RUNTIME_DIR/RespiteKeeperSingleInstance"; }
 settings_path() { echo "$XDG_CONFIG_HOME/RespiteKeeper/RespiteKeeper.conf"; }
 program_ready() { [ -S "$(socket_path)" ] && [ -f "$(settings_path)" ]; }
 screenshot() { import -window root "$RK_ARTIFACTS/$1.png" 2>/dev/null || fail "screenshot $1"; }
+
+# Writes stored settings (version 2) before the program starts: KEY=VALUE...
+store_settings() {
+    mkdir -p "$(dirname "$(settings_path)")"
+    { echo "[General]"; echo "version=2"; printf '%s\n' "$@"; } >"$(settings_path)"
+}
+# Visible top-level windows of the program, one "id x y w h" line each.
+program_windows() {
+    local id
+    for id in $(xdotool search --onlyvisible --class RespiteKeeper 2>/dev/null); do
+        eval "$(xdotool getwindowgeometry --shell "$id")"
+        echo "$id $X $Y $WIDTH $HEIGHT"
+    done
+}
+# The program window of the given size, "id x y w h", if one is visible.
+window_of_size() { program_windows | awk -v w="$1" -v h="$2" '$4 == w && $5 == h { print; exit }'; }
+pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info: 2>/dev/null; }
+has_window() { [ -n "$(window_of_size "$1" "$2")" ]; }
+no_window() { [ -z "$(window_of_size "$1" "$2")" ]; }
+grab_state_is() { [ "$("$RK_PROBE" grab-state)" = "$1" ]; }

@@ -1,0 +1,16 @@
+#include "Wiring.h"
+
+#include "scheduling/BreakScheduler.h"
+#include "ui/BreakOverlay.h"
+#include "ui/WarningDialog.h"
+
+void connectBreakScreens(BreakScheduler& scheduler, WarningDialog& breakWarning, BreakOverlay& overlay)
+{
+    QObject::connect(&scheduler, &BreakScheduler::warningStarted, &breakWarning, &WarningDialog::showWarning);
+    // The popup hides before the overlay shows.
+    QObject::connect(&scheduler, &BreakScheduler::breakStarted, &breakWarning, &WarningDialog::hideWarning);
+    QObject::connect(&scheduler, &BreakScheduler::breakStarted, &overlay, &BreakOverlay::showBreak);
+    QObject::connect(&scheduler, &BreakScheduler::breakFinished, &overlay, &BreakOverlay::hideBreak);
+    QObject::connect(&breakWarning, &WarningDialog::postponeRequested, &scheduler, &BreakScheduler::postponeBreak);
+    QObject::connect(&overlay, &BreakOverlay::postponeRequested, &scheduler, &BreakScheduler::postponeBreak);
+}

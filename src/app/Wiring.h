@@ -1,0 +1,13 @@
+#pragma once
+
+class BreakOverlay;
+class BreakScheduler;
+class WarningDialog;
+
+// The connections start-up makes between the long-lived objects, in the order in
+// which they must run (several receivers of one signal are called in the order of
+// their connection).
+
+// The break warning popup and the break overlay follow the break scheduler, and
+// Postpone on either goes back to it.
+void connectBreakScreens(BreakScheduler& scheduler, WarningDialog& breakWarning, BreakOverlay& overlay);

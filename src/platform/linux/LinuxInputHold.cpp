@@ -1,0 +1,136 @@
+#include "platform/HangWatchdog.h"
+#include "platform/InputHold.h"
+
+#include <QDebug>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <xcb/xcb.h>
+
+namespace {
+
+// X11: an active keyboard grab and a pointer grab confined to the break window.
+// Events for the program's own windows still arrive as usual (owner events), so the
+// break screen's button works; no other client gets a key or a click. The X server
+// drops both grabs when the program's connection ends, so a crash leaves nothing
+// held; a hang is ended by the watchdog.
+class X11InputHold : public InputHold
+{
+public:
+    explicit X11InputHold(xcb_connection_t* connection)
+        : m_connection(connection)
+    {
+        // A window that was just shown is not viewable yet, and another client may
+        // hold a grab of its own: try again until the hold is in force.
+        m_retry.setInterval(100);
+        QObject::connect(&m_retry, &QTimer::timeout, [this] { tryGrab(); });
+    }
+
+    ~X11InputHold() override { release(); }
+
+    bool canHold() const override { return true; }
+    bool isHeld() const override { return m_held; }
+
+    void setHold(QWidget* window, bool on) override
+    {
+        release();
+        if (!on || !window)
+            return;
+        m_window = window;
+        m_watchdog.arm();
+        tryGrab();
+        if (!m_held)
+            m_retry.start();
+    }
+
+private:
+    void tryGrab()
+    {
+        if (!m_window) {
+            release();
+            return;
+        }
+        const xcb_window_t window = xcb_window_t(m_window->winId());
+        xcb_grab_keyboard_reply_t* keyboard = xcb_grab_keyboard_reply(
+            m_connection,
+            xcb_grab_keyboard(m_connection, 1, window, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
+            nullptr);
+        const bool keyboardHeld = keyboard && keyboard->status == XCB_GRAB_STATUS_SUCCESS;
+        free(keyboard);
+        if (!keyboardHeld)
+            return;
+
+        const uint16_t events = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
+                                XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_ENTER_WINDOW |
+                                XCB_EVENT_MASK_LEAVE_WINDOW;
+        xcb_grab_pointer_reply_t* pointer =
+            xcb_grab_pointer_reply(m_connection,
+                                   xcb_grab_pointer(m_connection, 1, window, events, XCB_GRAB_MODE_ASYNC,
+                                                    XCB_GRAB_MODE_ASYNC, window, XCB_NONE, XCB_CURRENT_TIME),
+                                   nullptr);
+        const bool pointerHeld = pointer && pointer->status == XCB_GRAB_STATUS_SUCCESS;
+        free(pointer);
+        if (!pointerHeld) {
+            // Both or neither: never keep the keyboard without the pointer.
+            xcb_ungrab_keyboard(m_connection, XCB_CURRENT_TIME);
+            xcb_flush(m_connection);
+            return;
+        }
+        m_held = true;
+        m_retry.stop();
+    }
+
+    void release()
+    {
+        m_retry.stop();
+        m_watchdog.disarm();
+        if (m_held) {
+            xcb_ungrab_pointer(m_connection, XCB_CURRENT_TIME);
+            xcb_ungrab_keyboard(m_connection, XCB_CURRENT_TIME);
+            xcb_flush(m_connection);
+            m_held = false;
+        }
+        m_window = nullptr;
+    }
+
+    xcb_connection_t* m_connection;
+    QPointer<QWidget> m_window;
+    QTimer m_retry;
+    HangWatchdog m_watchdog;
+    bool m_held = false;
+};
+
+// Wayland and displays without X11: the break screen still covers the screens, but
+// the input cannot be held.
+class NoInputHold : public InputHold
+{
+public:
+    bool canHold() const override { return false; }
+    bool isHeld() const override { return false; }
+    void setHold(QWidget*, bool on) override
+    {
+        if (on && !m_told) {
+            m_told = true;
+            qDebug() << "Input hold is not available on the" << QGuiApplication::platformName()
+                     << "platform; the break screen does not hold keyboard and mouse";
+        }
+    }
+
+private:
+    bool m_told = false;
+};
+
+} // namespace
+
+std::unique_ptr<InputHold> createInputHold()
+{
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
+            if (xcb_connection_t* connection = x11->connection())
+                return std::make_unique<X11InputHold>(connection);
+        }
+    }
+    return std::make_unique<NoInputHold>();
+}

@@ -1,0 +1,225 @@
+#include "BreakOverlay.h"
+
+#include "platform/InputHold.h"
+#include "scheduling/break_utils.h"
+#include "settings/SettingsManager.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QScreen>
+#include <QVBoxLayout>
+
+BreakOverlay::BreakOverlay(SettingsManager* settings, QWidget* parent)
+    : QWidget(parent)
+    , m_settings(settings)
+    , m_inputHold(createInputHold())
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(60, 60, 60, 60);
+    layout->setSpacing(16);
+    layout->addStretch(1);
+
+    m_countdownLabel = new QLabel(this);
+    m_countdownLabel->setObjectName(QStringLiteral("countdownLabel"));
+    m_countdownLabel->setAlignment(Qt::AlignCenter);
+    layout->addWidget(m_countdownLabel, 0, Qt::AlignCenter);
+
+    m_progressBar = new QProgressBar(this);
+    m_progressBar->setObjectName(QStringLiteral("progressBar"));
+    m_progressBar->setRange(0, 100);
+    m_progressBar->setValue(0);
+    m_progressBar->setTextVisible(false);
+    m_progressBar->setFixedHeight(6);
+    m_progressBar->setFixedWidth(700);
+    m_progressBar->hide();
+    layout->addWidget(m_progressBar, 0, Qt::AlignCenter);
+
+    m_messageLabel = new QLabel(this);
+    m_messageLabel->setObjectName(QStringLiteral("messageLabel"));
+    m_messageLabel->setAlignment(Qt::AlignCenter);
+    m_messageLabel->setWordWrap(false);
+    m_messageLabel->setMaximumWidth(800);
+    layout->addWidget(m_messageLabel, 0, Qt::AlignCenter);
+
+    layout->addStretch(1);
+
+    auto* buttonRow = new QWidget(this);
+    buttonRow->setFixedHeight(40);
+    auto* rowLayout = new QHBoxLayout(buttonRow);
+    rowLayout->setContentsMargins(0, 0, 0, 0);
+    rowLayout->addStretch(0);
+    m_postponeButton = new QPushButton(tr("Postpone"), buttonRow);
+    m_postponeButton->setObjectName(QStringLiteral("postponeButton"));
+    m_postponeButton->setCursor(Qt::PointingHandCursor);
+    m_postponeButton->hide();
+    connect(m_postponeButton, &QPushButton::clicked, this, &BreakOverlay::onPostponeClicked);
+    rowLayout->addWidget(m_postponeButton);
+    rowLayout->addStretch(0);
+    layout->addWidget(buttonRow, 0, Qt::AlignCenter);
+
+    m_countdownTimer.setInterval(1000);
+    connect(&m_countdownTimer, &QTimer::timeout, this, &BreakOverlay::onCountdownTick);
+}
+
+BreakOverlay::~BreakOverlay()
+{
+    setInputHold(false);
+    disconnectScreenSignals();
+}
+
+void BreakOverlay::setInputHoldBackend(std::unique_ptr<InputHold> hold)
+{
+    m_inputHold = std::move(hold);
+}
+
+void BreakOverlay::showBreak(BreakType type, const QString& message, int durationSeconds)
+{
+    // A new break while one is showing starts over, hold included.
+    setInputHold(false);
+
+    m_breakType = type;
+    m_remainingSeconds = m_totalSeconds = durationSeconds;
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setAttribute(Qt::WA_TranslucentBackground, false);
+    setAttribute(Qt::WA_ShowWithoutActivating, false);
+    m_messageLabel->setText(message);
+    updateCountdownText();
+    m_progressBar->setRange(0, durationSeconds);
+    m_progressBar->setValue(0);
+    m_progressBar->show();
+    m_postponeButton->hide();
+    m_postponeVisible = false;
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setCursor(Qt::ArrowCursor);
+    applyScreenGeometry();
+    show();
+    showFullScreen();
+    // Full screen fits the window to the one monitor it is on; across several
+    // monitors the bounding rectangle is what the break screen covers.
+    applyScreenGeometry();
+    raise();
+    activateWindow();
+    setFocus(Qt::OtherFocusReason);
+    setInputHold(true);
+    connectScreenSignals();
+    m_countdownTimer.start();
+}
+
+void BreakOverlay::hideBreak()
+{
+    m_countdownTimer.stop();
+    disconnectScreenSignals();
+    setInputHold(false);
+    setCursor(Qt::ArrowCursor);
+    if (isFullScreen())
+        showNormal();
+    hide();
+}
+
+void BreakOverlay::updateCountdownText()
+{
+    m_countdownLabel->setText(tr("Remaining: %1").arg(formatDuration(m_remainingSeconds)));
+}
+
+void BreakOverlay::onCountdownTick()
+{
+    if (m_remainingSeconds <= 0)
+        return;
+    --m_remainingSeconds;
+    updateCountdownText();
+    m_progressBar->setValue(m_totalSeconds - m_remainingSeconds);
+    applyPostponeRule();
+}
+
+void BreakOverlay::applyPostponeRule()
+{
+    const int elapsed = m_totalSeconds - m_remainingSeconds;
+    if (m_settings->postponeEnabled() && elapsed <= 9) {
+        if (!m_postponeVisible)
+            m_postponeButton->show();
+        m_postponeVisible = true;
+    } else {
+        if (m_postponeVisible)
+            m_postponeButton->hide();
+        m_postponeVisible = false;
+    }
+}
+
+void BreakOverlay::onPostponeClicked()
+{
+    hideBreak();
+    emit postponeRequested();
+}
+
+void BreakOverlay::applyScreenGeometry()
+{
+    if (!m_settings->showOnAllMonitors()) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            setGeometry(screen->geometry());
+        return;
+    }
+    QRect area;
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    for (const QScreen* screen : screens)
+        area = area | screen->geometry();
+    setGeometry(area);
+}
+
+void BreakOverlay::connectScreenSignals()
+{
+    disconnectScreenSignals();
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    for (QScreen* screen : screens) {
+        m_screenConnections.append(
+            connect(screen, &QScreen::geometryChanged, this, &BreakOverlay::onScreenGeometryChanged));
+        m_screenConnections.append(
+            connect(screen, &QScreen::availableGeometryChanged, this, &BreakOverlay::onScreenGeometryChanged));
+    }
+}
+
+void BreakOverlay::disconnectScreenSignals()
+{
+    for (const QMetaObject::Connection& connection : std::as_const(m_screenConnections))
+        QObject::disconnect(connection);
+    m_screenConnections.clear();
+}
+
+void BreakOverlay::onScreenGeometryChanged()
+{
+    applyScreenGeometry();
+}
+
+void BreakOverlay::setInputHold(bool on)
+{
+    if (m_inputHold)
+        m_inputHold->setHold(this, on);
+}
+
+void BreakOverlay::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), m_settings->backgroundColor());
+}
+
+void BreakOverlay::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::LanguageChange)
+        return;
+    m_postponeButton->setText(tr("Postpone"));
+    applyPostponeRule();
+    updateCountdownText();
+    if (!isVisible())
+        return;
+    const QStringList messages =
+        m_breakType == Micro ? m_settings->microBreakMessages() : m_settings->longBreakMessages();
+    if (!messages.isEmpty())
+        m_messageLabel->setText(messages.at(QRandomGenerator::global()->bounded(messages.size())));
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "scheduling/BreakType.h"
+
+#include <QList>
+#include <QMetaObject>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+
+class InputHold;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class SettingsManager;
+
+// The full-screen break screen. It covers the primary monitor or all monitors,
+// shows the time left, a progress bar and the exercise message, offers Postpone
+// during the first seconds, and holds keyboard and pointer while it is up. Its own
+// countdown only displays time: the break ends when the scheduler says so.
+class BreakOverlay : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit BreakOverlay(SettingsManager* settings, QWidget* parent = nullptr);
+    ~BreakOverlay() override;
+
+    // Replaces the platform's input hold (tests use a fake).
+    void setInputHoldBackend(std::unique_ptr<InputHold> hold);
+
+    void showBreak(BreakType type, const QString& message, int durationSeconds);
+    void hideBreak();
+
+signals:
+    void postponeRequested();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private slots:
+    void onCountdownTick();
+    void onPostponeClicked();
+    void onScreenGeometryChanged();
+
+private:
+    void updateCountdownText();
+    void applyPostponeRule();
+    void applyScreenGeometry();
+    void connectScreenSignals();
+    void disconnectScreenSignals();
+    void setInputHold(bool on);
+
+    SettingsManager* m_settings;
+    QLabel* m_messageLabel;
+    QLabel* m_countdownLabel;
+    QProgressBar* m_progressBar;
+    QPushButton* m_postponeButton;
+    QTimer m_countdownTimer;
+    QList<QMetaObject::Connection> m_screenConnections;
+    int m_remainingSeconds = 0;
+    int m_totalSeconds = 0;
+    bool m_postponeVisible = false;
+    BreakType m_breakType = Micro;
+    std::unique_ptr<InputHold> m_inputHold;
+};

@@ -1,0 +1,179 @@
+#include "WarningDialog.h"
+
+#include "settings/SettingsManager.h"
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QVBoxLayout>
+
+WarningDialog::WarningDialog(SettingsManager* settings, QWidget* parent)
+    : QWidget(parent)
+    , m_settings(settings)
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(24, 16, 24, 16);
+    layout->setSpacing(8);
+    layout->setAlignment(Qt::AlignCenter);
+
+    m_titleLabel = new QLabel(this);
+    m_titleLabel->setObjectName(QStringLiteral("titleLabel"));
+    m_titleLabel->setAlignment(Qt::AlignCenter);
+    layout->addWidget(m_titleLabel);
+
+    m_countdownLabel = new QLabel(this);
+    m_countdownLabel->setObjectName(QStringLiteral("countdownLabel"));
+    m_countdownLabel->setAlignment(Qt::AlignCenter);
+    layout->addWidget(m_countdownLabel);
+
+    m_messageLabel = new QLabel(this);
+    m_messageLabel->setObjectName(QStringLiteral("messageLabel"));
+    m_messageLabel->setAlignment(Qt::AlignCenter);
+    m_messageLabel->setWordWrap(true);
+    layout->addWidget(m_messageLabel);
+
+    m_postponeButton = new QPushButton(tr("Postpone"), this);
+    m_postponeButton->setObjectName(QStringLiteral("postponeButton"));
+    m_postponeButton->setCursor(Qt::PointingHandCursor);
+    connect(m_postponeButton, &QPushButton::clicked, this, &WarningDialog::onPostponeClicked);
+    layout->addWidget(m_postponeButton, 0, Qt::AlignCenter);
+
+    m_countdownTimer.setInterval(1000);
+    connect(&m_countdownTimer, &QTimer::timeout, this, &WarningDialog::onTick);
+}
+
+QString WarningDialog::countdownText(int seconds)
+{
+    if (seconds > 60)
+        return QStringLiteral("%1:%2")
+            .arg(seconds / 60, 2, 10, QLatin1Char('0'))
+            .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return QString::number(seconds);
+}
+
+// The style sheet picks the countdown colour by the popup's object name, and Qt
+// does not restyle a widget by itself when that name changes.
+void WarningDialog::repolish()
+{
+    for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(m_countdownLabel)}) {
+        widget->style()->unpolish(widget);
+        widget->style()->polish(widget);
+    }
+}
+
+void WarningDialog::applyWindowSetup()
+{
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+}
+
+void WarningDialog::moveToCorner()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    resize(360, 140);
+    move(area.right() - 380, area.bottom() - 160);
+}
+
+QString WarningDialog::breakTitle() const
+{
+    return m_breakType == Micro ? tr("Micro Break Starting") : tr("Long Break Starting");
+}
+
+void WarningDialog::showWarning(BreakType type, int seconds)
+{
+    m_isShutdownWarning = false;
+    m_remainingSeconds = seconds;
+    m_breakType = type;
+    applyWindowSetup();
+    m_titleLabel->setText(breakTitle());
+    m_countdownLabel->setText(countdownText(seconds));
+    m_messageLabel->setText(tr("Your break will begin in..."));
+    m_postponeButton->setVisible(m_settings->postponeEnabled());
+    moveToCorner();
+    show();
+    raise();
+    m_countdownTimer.start();
+}
+
+void WarningDialog::showShutdownWarning(int seconds)
+{
+    m_isShutdownWarning = true;
+    setObjectName(QStringLiteral("shutdownWarning"));
+    repolish();
+    m_remainingSeconds = seconds;
+    applyWindowSetup();
+    m_titleLabel->setText(tr("Shutting down soon"));
+    m_countdownLabel->setText(countdownText(seconds));
+    m_messageLabel->setText(tr("Your computer will shut down soon"));
+    m_postponeButton->setText(tr("Postpone"));
+    m_postponeButton->show();
+    moveToCorner();
+    show();
+    raise();
+    m_countdownTimer.start();
+}
+
+void WarningDialog::onTick()
+{
+    --m_remainingSeconds;
+    if (m_remainingSeconds > 0) {
+        m_countdownLabel->setText(countdownText(m_remainingSeconds));
+        return;
+    }
+    m_countdownTimer.stop();
+    hideWarning();
+}
+
+void WarningDialog::hideWarning()
+{
+    m_countdownTimer.stop();
+    m_isShutdownWarning = false;
+    setObjectName(QString());
+    repolish();
+    hide();
+}
+
+void WarningDialog::onPostponeClicked()
+{
+    hideWarning();
+    emit postponeRequested();
+}
+
+void WarningDialog::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(m_isShutdownWarning ? QColor(180, 30, 30, 220) : QColor(30, 30, 40, 210));
+    painter.drawRoundedRect(QRectF(0, 0, width(), height()), 12.0, 12.0, Qt::AbsoluteSize);
+}
+
+void WarningDialog::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::LanguageChange)
+        return;
+    m_postponeButton->setText(tr("Postpone"));
+    if (m_isShutdownWarning) {
+        if (!isVisible())
+            return;
+        m_titleLabel->setText(tr("Shutting down soon"));
+        m_messageLabel->setText(tr("Your computer will shut down soon"));
+        return;
+    }
+    m_postponeButton->setVisible(m_settings->postponeEnabled());
+    if (!isVisible())
+        return;
+    m_titleLabel->setText(breakTitle());
+    m_messageLabel->setText(tr("Your break will begin in..."));
+}

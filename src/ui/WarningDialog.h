@@ -1,0 +1,55 @@
+#pragma once
+
+#include "scheduling/BreakType.h"
+
+#include <QTimer>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class SettingsManager;
+
+// The small countdown popup in the bottom-right corner before a break or a
+// scheduled shutdown. It is shown without taking the focus; its count is for
+// display only, the schedulers decide.
+class WarningDialog : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit WarningDialog(SettingsManager* settings, QWidget* parent = nullptr);
+
+    void showWarning(BreakType type, int seconds);
+    void showShutdownWarning(int seconds);
+    void hideWarning();
+
+    // The count as shown: "mm:ss" above a minute, plain seconds otherwise.
+    static QString countdownText(int seconds);
+
+signals:
+    void postponeRequested();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private slots:
+    void onTick();
+    void onPostponeClicked();
+
+private:
+    void applyWindowSetup();
+    void moveToCorner();
+    void repolish();
+    QString breakTitle() const;
+
+    SettingsManager* m_settings;
+    QLabel* m_titleLabel;
+    QLabel* m_countdownLabel;
+    QLabel* m_messageLabel;
+    QPushButton* m_postponeButton;
+    QTimer m_countdownTimer;
+    int m_remainingSeconds = 0;
+    BreakType m_breakType = Micro;
+    bool m_isShutdownWarning = false;
+};
