@@ -5,6 +5,8 @@
 #include "scheduling/BreakScheduler.h"
 #include "settings/SettingsManager.h"
 #include "ui/BreakOverlay.h"
+#include "ui/SettingsDialog.h"
+#include "ui/SystemTrayIcon.h"
 #include "ui/WarningDialog.h"
 
 #include <QApplication>
@@ -56,7 +58,12 @@ int runRespiteKeeper(int& argc, char** argv)
 
     connectBreakScreens(breakScheduler, breakWarning, breakOverlay);
 
+    SettingsDialog settingsDialog(&settings);
     QObject::connect(&settings, &SettingsManager::settingsChanged, &breakScheduler, &BreakScheduler::onSettingsChanged);
+
+    SystemTrayIcon trayIcon(&breakScheduler, &settings, &settingsDialog);
+    // After the schedulers, so that the tray shows their new state and texts.
+    QObject::connect(&settings, &SettingsManager::settingsChanged, &trayIcon, &SystemTrayIcon::onBreakStateChanged);
 
     breakScheduler.start();
     return app.exec();

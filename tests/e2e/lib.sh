@@ -96,3 +96,7 @@ pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info: 2>/dev/null; }
 has_window() { [ -n "$(window_of_size "$1" "$2")" ]; }
 no_window() { [ -z "$(window_of_size "$1" "$2")" ]; }
 grab_state_is() { [ "$("$RK_PROBE" grab-state)" = "$1" ]; }
+# The program's tray icon window, "id x y w h": the small one docked in the tray.
+tray_icon() { program_windows | awk '$4 <= 64 && $5 <= 64 { print; exit }'; }
+has_tray_icon() { [ -n "$(tray_icon)" ]; }
+window_shot() { import -window "$1" "$RK_ARTIFACTS/$2.png" 2>/dev/null || fail "screenshot $2"; }

@@ -3,6 +3,7 @@
 //   rk-x11probe idle         print the program's idle reading in ms, or "unknown"
 //   rk-x11probe grab-state   print "keyboard=free|held pointer=free|held": whether
 //                            another client could grab them now
+//   rk-x11probe close ID     ask a window to close, as its title bar's close button does
 //   rk-x11probe record       open a small window, print its id, then one line per
 //                            key press ("key N") and button press ("button N")
 #include "platform/LastInputSource.h"
@@ -74,6 +75,24 @@ int grabState()
     return 0;
 }
 
+int closeWindow(const char* id)
+{
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c))
+        return 2;
+    xcb_client_message_event_t event = {};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = xcb_window_t(std::strtoul(id, nullptr, 0));
+    event.type = internAtom(c, "WM_PROTOCOLS");
+    event.data.data32[0] = internAtom(c, "WM_DELETE_WINDOW");
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(c, 0, event.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+    xcb_flush(c);
+    xcb_disconnect(c);
+    return 0;
+}
+
 int record()
 {
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
@@ -114,8 +133,10 @@ int main(int argc, char** argv)
         return idle(argc, argv);
     if (argc >= 2 && std::strcmp(argv[1], "grab-state") == 0)
         return grabState();
+    if (argc >= 3 && std::strcmp(argv[1], "close") == 0)
+        return closeWindow(argv[2]);
     if (argc >= 2 && std::strcmp(argv[1], "record") == 0)
         return record();
-    std::fprintf(stderr, "usage: rk-x11probe tray-owned|idle|grab-state|record\n");
+    std::fprintf(stderr, "usage: rk-x11probe tray-owned|idle|grab-state|close ID|record\n");
     return 2;
 }

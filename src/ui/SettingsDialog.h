@@ -1,0 +1,41 @@
+#pragma once
+
+#include "ui_SettingsDialog.h"
+
+#include <QColor>
+#include <QDialog>
+
+class SettingsManager;
+
+// The tabbed dialog that edits the settings. It stores nothing itself: Apply and OK
+// write every widget through the store's setters, save, and let the store announce
+// the change. It lives for the whole run and is only shown and hidden.
+class SettingsDialog : public QDialog, private Ui::SettingsDialog
+{
+    Q_OBJECT
+
+public:
+    // The address behind the About tab's e-mail link.
+    static const char* const ContactAddress;
+
+    explicit SettingsDialog(SettingsManager* settings, QWidget* parent = nullptr);
+
+public slots:
+    void onResetDefaults();
+    void onApply();
+    void onAccept();
+    void onPickColor();
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void loadSettings();
+    void updateColorButton();
+    void setLocalTexts();
+    void onMicroIntervalChanged(int minutes);
+    void onLongIntervalChanged(int minutes);
+
+    SettingsManager* m_settings;
+    QColor m_currentColor;
+};
