@@ -20,15 +20,16 @@ store_settings microBreakInterval=3 microBreakDuration=12 backgroundColor=#2e7d3
 start_program
 program=$E2E_LAST_PID
 
-check "the warning popup appears" rk_wait_for 20 has_window 360 140
-read -r popup px py _ _ <<<"$(window_of_size 360 140)"
+check "the warning popup appears" rk_wait_for 20 has_popup
+read -r popup px py _ ph <<<"$(popup_window)"
 # jwm's tray takes the bottom 32 rows: the available area is 1280x768.
 check "the popup sits in the bottom-right corner ($px,$py)" test "$px,$py" = "899,607"
+check "the popup stays inside the available area (height $ph)" test $((py + ph)) -le 768
 check "the popup leaves the focus where it was" test "$(xdotool getwindowfocus)" = "$recorder"
 screenshot break-popup
 
 check "the break screen covers the whole screen" rk_wait_for 20 has_window 1280 800
-check "the popup is gone when the break begins" no_window 360 140
+check "the popup is gone when the break begins" no_popup
 check "keyboard and pointer are held" rk_wait_for 3 grab_state_is "keyboard=held pointer=held"
 screenshot break-overlay
 check "the break screen has the stored colour" test "$(pixel "$RK_ARTIFACTS/break-overlay.png" 20 20)" = "srgb(46,125,50)"

@@ -100,3 +100,7 @@ grab_state_is() { [ "$("$RK_PROBE" grab-state)" = "$1" ]; }
 tray_icon() { program_windows | awk '$4 <= 64 && $5 <= 64 { print; exit }'; }
 has_tray_icon() { [ -n "$(tray_icon)" ]; }
 window_shot() { import -window "$1" "$RK_ARTIFACTS/$2.png" 2>/dev/null || fail "screenshot $2"; }
+# The warning popup: 360 wide; the style sheet's fonts may make it taller than 140.
+popup_window() { program_windows | awk '$4 == 360 && $5 >= 140 && $5 <= 200 { print; exit }'; }
+has_popup() { [ -n "$(popup_window)" ]; }
+no_popup() { [ -z "$(popup_window)" ]; }
