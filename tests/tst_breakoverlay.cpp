@@ -180,8 +180,12 @@ private slots:
         switchTranslator(&translator, true);
         QCOMPARE(s.button()->text(), QStringLiteral("[Postpone]"));
         QCOMPARE(s.count(), QStringLiteral("[Remaining: %1]").arg("[%1 s]").arg(18));
-        // No message list in this language: the message stays.
-        QCOMPARE(s.message(), QStringLiteral("Stretch"));
+        // A new message of the break's kind replaces the old one.
+        QVERIFY(s.settings.microBreakMessages().contains(s.message()));
+        switchTranslator(&translator, false);
+        s.overlay.showBreak(Long, "Walk", 300);
+        switchTranslator(&translator, true);
+        QVERIFY(s.settings.longBreakMessages().contains(s.message()));
         QVERIFY(s.buttonShown());
         switchTranslator(&translator, false);
     }

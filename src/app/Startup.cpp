@@ -2,6 +2,8 @@
 
 #include "SingleInstance.h"
 #include "Wiring.h"
+#include "i18n/CustomTranslator.h"
+#include "i18n/LanguageSwitch.h"
 #include "scheduling/BreakScheduler.h"
 #include "settings/SettingsManager.h"
 #include "ui/BreakOverlay.h"
@@ -51,6 +53,10 @@ int runRespiteKeeper(int& argc, char** argv)
     SettingsManager settings;
     settings.load();
 
+    // The first translator is in place before any window exists.
+    static CustomTranslator* s_translator = nullptr;
+    applyLanguage(s_translator, &settings);
+
     BreakScheduler breakScheduler(&settings);
     WarningDialog breakWarning(&settings);
     BreakOverlay breakOverlay(&settings);
@@ -59,6 +65,7 @@ int runRespiteKeeper(int& argc, char** argv)
     connectBreakScreens(breakScheduler, breakWarning, breakOverlay);
 
     SettingsDialog settingsDialog(&settings);
+    connectLanguageSwitch(settings, s_translator);
     QObject::connect(&settings, &SettingsManager::settingsChanged, &breakScheduler, &BreakScheduler::onSettingsChanged);
 
     SystemTrayIcon trayIcon(&breakScheduler, &settings, &settingsDialog);
@@ -66,5 +73,8 @@ int runRespiteKeeper(int& argc, char** argv)
     QObject::connect(&settings, &SettingsManager::settingsChanged, &trayIcon, &SystemTrayIcon::onBreakStateChanged);
 
     breakScheduler.start();
-    return app.exec();
+    const int result = app.exec();
+    delete s_translator;
+    s_translator = nullptr;
+    return result;
 }

@@ -1,8 +1,12 @@
 #include "Wiring.h"
 
+#include "i18n/LanguageSwitch.h"
 #include "scheduling/BreakScheduler.h"
+#include "settings/SettingsManager.h"
 #include "ui/BreakOverlay.h"
 #include "ui/WarningDialog.h"
+
+#include <QCoreApplication>
 
 void connectBreakScreens(BreakScheduler& scheduler, WarningDialog& breakWarning, BreakOverlay& overlay)
 {
@@ -13,4 +17,11 @@ void connectBreakScreens(BreakScheduler& scheduler, WarningDialog& breakWarning,
     QObject::connect(&scheduler, &BreakScheduler::breakFinished, &overlay, &BreakOverlay::hideBreak);
     QObject::connect(&breakWarning, &WarningDialog::postponeRequested, &scheduler, &BreakScheduler::postponeBreak);
     QObject::connect(&overlay, &BreakOverlay::postponeRequested, &scheduler, &BreakScheduler::postponeBreak);
+}
+
+void connectLanguageSwitch(SettingsManager& settings, CustomTranslator*& translator)
+{
+    SettingsManager* store = &settings;
+    QObject::connect(store, &SettingsManager::settingsChanged, QCoreApplication::instance(),
+                     [&translator, store] { applyLanguage(translator, store); });
 }

@@ -2,6 +2,8 @@
 
 class BreakOverlay;
 class BreakScheduler;
+class CustomTranslator;
+class SettingsManager;
 class WarningDialog;
 
 // The connections start-up makes between the long-lived objects, in the order in
@@ -11,3 +13,8 @@ class WarningDialog;
 // The break warning popup and the break overlay follow the break scheduler, and
 // Postpone on either goes back to it.
 void connectBreakScreens(BreakScheduler& scheduler, WarningDialog& breakWarning, BreakOverlay& overlay);
+
+// A change of settings first switches the language (when it changed), so that
+// every window has its new texts before anyone else reacts. `translator` is the
+// installed translator and must outlive the settings store's connections.
+void connectLanguageSwitch(SettingsManager& settings, CustomTranslator*& translator);

@@ -1,5 +1,6 @@
 #include "SettingsManager.h"
 
+#include <QFile>
 #include <QLocale>
 #include <algorithm>
 
@@ -224,5 +225,19 @@ void SettingsManager::applyAutoStart()
 
 void SettingsManager::loadBreakMessages()
 {
-    // Filled from the message files once they are part of the resources.
+    QString path = QStringLiteral(":/translations/messages_%1.ini").arg(effectiveLanguage(m_language));
+    if (!QFile::exists(path))
+        path = QStringLiteral(":/translations/messages_en.ini");
+    QSettings file(path, QSettings::IniFormat);
+    file.beginGroup(QStringLiteral("messages"));
+    m_microMessages.clear();
+    m_longMessages.clear();
+    for (int i = 1; i <= MaxMessagesPerKind; ++i) {
+        const QString micro = QStringLiteral("micro%1").arg(i);
+        if (file.contains(micro))
+            m_microMessages.append(file.value(micro).toString());
+        const QString longKey = QStringLiteral("long%1").arg(i);
+        if (file.contains(longKey))
+            m_longMessages.append(file.value(longKey).toString());
+    }
 }

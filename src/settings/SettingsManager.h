@@ -33,6 +33,7 @@ public:
     static constexpr int DefaultShutdownHour = 22;
     static constexpr int DefaultShutdownMinute = 0;
     static constexpr int CurrentVersion = 2;
+    static constexpr int MaxMessagesPerKind = 20;
     static QColor defaultBackgroundColor() { return QColor(0, 120, 212); }
 
     explicit SettingsManager(QObject* parent = nullptr);

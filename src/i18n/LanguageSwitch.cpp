@@ -1,0 +1,34 @@
+#include "LanguageSwitch.h"
+
+#include "CustomTranslator.h"
+#include "settings/SettingsManager.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QWidget>
+
+void applyLanguage(CustomTranslator*& translator, SettingsManager* settings)
+{
+    const QString language = SettingsManager::effectiveLanguage(settings->language());
+    if (translator && translator->language() == language)
+        return;
+
+    if (translator) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+        translator = nullptr;
+    }
+    translator = new CustomTranslator(language);
+    if (translator->isEmpty()) {
+        delete translator;
+        translator = nullptr;
+    } else {
+        QCoreApplication::installTranslator(translator);
+    }
+
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        QEvent event(QEvent::LanguageChange);
+        QCoreApplication::sendEvent(window, &event);
+    }
+}
