@@ -6,6 +6,7 @@
 #include "i18n/LanguageSwitch.h"
 #include "scheduling/BreakScheduler.h"
 #include "settings/SettingsManager.h"
+#include "shutdown/ShutdownScheduler.h"
 #include "ui/BreakOverlay.h"
 #include "ui/SettingsDialog.h"
 #include "ui/SystemTrayIcon.h"
@@ -61,18 +62,23 @@ int runRespiteKeeper(int& argc, char** argv)
     WarningDialog breakWarning(&settings);
     BreakOverlay breakOverlay(&settings);
     WarningDialog shutdownWarning(&settings);
+    ShutdownScheduler shutdownScheduler(&settings);
 
     connectBreakScreens(breakScheduler, breakWarning, breakOverlay);
+    connectShutdownWarning(shutdownScheduler, shutdownWarning);
 
     SettingsDialog settingsDialog(&settings);
     connectLanguageSwitch(settings, s_translator);
     QObject::connect(&settings, &SettingsManager::settingsChanged, &breakScheduler, &BreakScheduler::onSettingsChanged);
+    QObject::connect(&settings, &SettingsManager::settingsChanged, &shutdownScheduler,
+                     &ShutdownScheduler::onSettingsChanged);
 
     SystemTrayIcon trayIcon(&breakScheduler, &settings, &settingsDialog);
     // After the schedulers, so that the tray shows their new state and texts.
     QObject::connect(&settings, &SettingsManager::settingsChanged, &trayIcon, &SystemTrayIcon::onBreakStateChanged);
 
     breakScheduler.start();
+    shutdownScheduler.start();
     const int result = app.exec();
     delete s_translator;
     s_translator = nullptr;

@@ -3,6 +3,7 @@
 #include "i18n/LanguageSwitch.h"
 #include "scheduling/BreakScheduler.h"
 #include "settings/SettingsManager.h"
+#include "shutdown/ShutdownScheduler.h"
 #include "ui/BreakOverlay.h"
 #include "ui/WarningDialog.h"
 
@@ -17,6 +18,13 @@ void connectBreakScreens(BreakScheduler& scheduler, WarningDialog& breakWarning,
     QObject::connect(&scheduler, &BreakScheduler::breakFinished, &overlay, &BreakOverlay::hideBreak);
     QObject::connect(&breakWarning, &WarningDialog::postponeRequested, &scheduler, &BreakScheduler::postponeBreak);
     QObject::connect(&overlay, &BreakOverlay::postponeRequested, &scheduler, &BreakScheduler::postponeBreak);
+}
+
+void connectShutdownWarning(ShutdownScheduler& scheduler, WarningDialog& shutdownWarning)
+{
+    QObject::connect(&scheduler, &ShutdownScheduler::warningStarted, &shutdownWarning,
+                     &WarningDialog::showShutdownWarning);
+    QObject::connect(&shutdownWarning, &WarningDialog::postponeRequested, &scheduler, &ShutdownScheduler::postpone);
 }
 
 void connectLanguageSwitch(SettingsManager& settings, CustomTranslator*& translator)

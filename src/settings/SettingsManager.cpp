@@ -1,5 +1,8 @@
 #include "SettingsManager.h"
 
+#include "platform/AutoStartEntry.h"
+
+#include <QCoreApplication>
 #include <QFile>
 #include <QLocale>
 #include <algorithm>
@@ -20,8 +23,16 @@ int alignLongInterval(int longInterval, int microInterval)
 SettingsManager::SettingsManager(QObject* parent)
     : QObject(parent)
     , m_qsettings(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication)
+    , m_autoStartEntry(createAutoStartEntry())
 {
     applyDefaults();
+}
+
+SettingsManager::~SettingsManager() = default;
+
+void SettingsManager::setAutoStartEntry(std::unique_ptr<AutoStartEntry> entry)
+{
+    m_autoStartEntry = std::move(entry);
 }
 
 void SettingsManager::applyDefaults()
@@ -220,7 +231,8 @@ QString SettingsManager::effectiveLanguage(const QString& language)
 
 void SettingsManager::applyAutoStart()
 {
-    // The log-on entry is written by the platform layer; see AutoStartEntry.
+    if (m_autoStartEntry)
+        m_autoStartEntry->apply(m_autoStartAtBoot, QCoreApplication::applicationFilePath());
 }
 
 void SettingsManager::loadBreakMessages()

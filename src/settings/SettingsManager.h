@@ -4,6 +4,9 @@
 #include <QObject>
 #include <QSettings>
 #include <QStringList>
+#include <memory>
+
+class AutoStartEntry;
 
 // The program's persistent settings. Every long-lived object keeps a non-owning
 // pointer to the one instance and reads values at each use. Setters change memory
@@ -37,6 +40,10 @@ public:
     static QColor defaultBackgroundColor() { return QColor(0, 120, 212); }
 
     explicit SettingsManager(QObject* parent = nullptr);
+    ~SettingsManager() override;
+
+    // Replaces the platform's log-on entry (tests use a fake).
+    void setAutoStartEntry(std::unique_ptr<AutoStartEntry> entry);
 
     void load();
     void save();
@@ -108,4 +115,5 @@ private:
     int m_shutdownMinute = DefaultShutdownMinute;
     QStringList m_microMessages;
     QStringList m_longMessages;
+    std::unique_ptr<AutoStartEntry> m_autoStartEntry;
 };

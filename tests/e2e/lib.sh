@@ -18,6 +18,17 @@ export LC_ALL=C.UTF-8 LANG=C.UTF-8
 unset QT_QPA_PLATFORM
 mkdir -p "$HOME" "$RK_ARTIFACTS"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+
+# Nothing here may ever power off the machine: the system bus leads nowhere, and
+# every command that could shut down is a stand-in that only records its call.
+export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$E2E_TMP/no-system-bus"
+E2E_SHUTDOWN_CALLS=$E2E_TMP/shutdown-calls
+mkdir -p "$E2E_TMP/fake-bin"
+for fake in shutdown systemctl poweroff halt reboot init telinit loginctl; do
+    printf '#!/bin/sh\necho "%s $*" >> "%s"\n' "$fake" "$E2E_SHUTDOWN_CALLS" >"$E2E_TMP/fake-bin/$fake"
+    chmod +x "$E2E_TMP/fake-bin/$fake"
+done
+export PATH="$E2E_TMP/fake-bin:$PATH"
 E2E_PIDS=()
 E2E_FAILED=0
 
