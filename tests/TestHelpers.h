@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/InputHold.h"
+#include "platform/LastInputSource.h"
 
 #include <QCoreApplication>
 #include <QTranslator>
@@ -16,6 +17,14 @@ public:
         return QLatin1Char('[') + QString::fromUtf8(sourceText) + QLatin1Char(']');
     }
     bool isEmpty() const override { return false; }
+};
+
+// A user who is always at the keyboard.
+class ActiveUser : public LastInputSource
+{
+public:
+    bool canDetectIdle() override { return true; }
+    std::optional<qint64> millisecondsSinceLastInput() override { return 0; }
 };
 
 // An input hold that only records what it was asked.

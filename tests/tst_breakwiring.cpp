@@ -10,15 +10,6 @@
 #include <QPushButton>
 #include <QTest>
 
-namespace {
-class ActiveUser : public LastInputSource
-{
-public:
-    bool canDetectIdle() override { return true; }
-    std::optional<qint64> millisecondsSinceLastInput() override { return 0; }
-};
-} // namespace
-
 // The break scheduler driven by hand, with the popup and the overlay connected as
 // start-up connects them.
 class TestBreakWiring : public QObject

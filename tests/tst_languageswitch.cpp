@@ -22,13 +22,6 @@
 
 namespace {
 
-class ActiveUser : public LastInputSource
-{
-public:
-    bool canDetectIdle() override { return true; }
-    std::optional<qint64> millisecondsSinceLastInput() override { return 0; }
-};
-
 // Counts the language-change events a window receives.
 class LanguageChangeCounter : public QObject
 {

@@ -1,3 +1,4 @@
+#include "TestHelpers.h"
 #include "platform/LastInputSource.h"
 #include "scheduling/BreakScheduler.h"
 #include "settings/SettingsManager.h"
@@ -8,15 +9,6 @@
 #include <QApplication>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-class ActiveUser : public LastInputSource
-{
-public:
-    bool canDetectIdle() override { return true; }
-    std::optional<qint64> millisecondsSinceLastInput() override { return 0; }
-};
-} // namespace
 
 // The tray object works without a visible tray, as on this offscreen platform.
 class TestSystemTrayIcon : public QObject

@@ -33,9 +33,6 @@ SettingsDialog::SettingsDialog(SettingsManager* settings, QWidget* parent)
 
     m_emailLabel->setOpenExternalLinks(true);
     m_emailLabel->setTextFormat(Qt::RichText);
-    QPalette palette = m_emailLabel->palette();
-    palette.setBrush(QPalette::All, QPalette::Link, QBrush(QColor(QStringLiteral("#0078d4"))));
-    m_emailLabel->setPalette(palette);
     setLocalTexts();
 
     connect(m_resetButton, &QPushButton::clicked, this, &SettingsDialog::onResetDefaults);
@@ -56,8 +53,11 @@ SettingsDialog::SettingsDialog(SettingsManager* settings, QWidget* parent)
 // the translation files cannot begin with a blank, so the blank is joined here.
 void SettingsDialog::setLocalTexts()
 {
+    QPalette palette = m_emailLabel->palette();
+    palette.setBrush(QPalette::All, QPalette::Link, QBrush(QColor(QStringLiteral("#0078d4"))));
+    m_emailLabel->setPalette(palette);
     const QString address = QString::fromLatin1(ContactAddress);
-    m_emailLabel->setText(tr(qPrintable(QStringLiteral("Email: <a href=\"mailto:%1\">%1</a>").arg(address))));
+    m_emailLabel->setText(tr(qPrintable(QStringLiteral("Email: <a href=\"mailto:%1\" style=\"color: #0078d4;\">%1</a>").arg(address))));
     const QString minutes = QLatin1Char(' ') + tr("minutes");
     m_microBreakIntervalSpin->setSuffix(minutes);
     m_microBreakDurationSpin->setSuffix(QLatin1Char(' ') + tr("seconds"));
