@@ -9,7 +9,7 @@ RK_BUILD_PACKAGES=(
 # A virtual display with a tray, and fonts for both languages.
 RK_DISPLAY_PACKAGES=(xvfb xauth jwm x11-utils fonts-dejavu-core fonts-wqy-microhei)
 # Driving the real program in the tests, and the Windows syntax check.
-RK_TEST_PACKAGES=(xdotool imagemagick dbus g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev)
+RK_TEST_PACKAGES=(procps xdotool imagemagick g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev)
 
 rk_missing_packages() {
     local pkg
