@@ -57,7 +57,8 @@ void SettingsDialog::setLocalTexts()
     palette.setBrush(QPalette::All, QPalette::Link, QBrush(QColor(QStringLiteral("#0078d4"))));
     m_emailLabel->setPalette(palette);
     const QString address = QString::fromLatin1(ContactAddress);
-    m_emailLabel->setText(tr(qPrintable(QStringLiteral("Email: <a href=\"mailto:%1\" style=\"color: #0078d4;\">%1</a>").arg(address))));
+    m_emailLabel->setText(
+        tr(qPrintable(QStringLiteral("Email: <a href=\"mailto:%1\" style=\"color: #0078d4;\">%1</a>").arg(address))));
     const QString minutes = QLatin1Char(' ') + tr("minutes");
     m_microBreakIntervalSpin->setSuffix(minutes);
     m_microBreakDurationSpin->setSuffix(QLatin1Char(' ') + tr("seconds"));

@@ -11,7 +11,7 @@ namespace {
 // A folder only this user can use: ours, a real directory, no access for others.
 bool isPrivateDirectory(const QString& path)
 {
-    struct stat info;
+    struct stat info = {};
     if (lstat(QFile::encodeName(path).constData(), &info) != 0)
         return false;
     return S_ISDIR(info.st_mode) && info.st_uid == getuid() && (info.st_mode & 077) == 0;
