@@ -14,7 +14,7 @@ class SingleInstance
 public:
     enum class Outcome {
         Primary,    // this copy runs; server() listens
-        HandedOver, // another copy runs and was asked to show its settings
+        HandedOver, // another copy runs; it was sent "show" if it answered in time
         NoServer,   // this copy could not listen even after removing a stale name
     };
 
