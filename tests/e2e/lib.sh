@@ -103,7 +103,10 @@ program_windows() {
 }
 # The program window of the given size, "id x y w h", if one is visible.
 window_of_size() { program_windows | awk -v w="$1" -v h="$2" '$4 == w && $5 == h { print; exit }'; }
-pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info: 2>/dev/null; }
+# The colour of one pixel as srgb(r,g,b); ImageMagick names pure greys gray(n).
+pixel() {
+    convert "$1" -format "%[pixel:p{$2,$3}]" info: 2>/dev/null | sed -E 's/^gray\(([0-9]+)\)$/srgb(\1,\1,\1)/'
+}
 has_window() { [ -n "$(window_of_size "$1" "$2")" ]; }
 no_window() { [ -z "$(window_of_size "$1" "$2")" ]; }
 grab_state_is() { [ "$("$RK_PROBE" grab-state)" = "$1" ]; }

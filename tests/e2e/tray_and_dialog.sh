@@ -44,9 +44,34 @@ check "the window's close button hides the dialog" rk_wait_for 5 no_window 480 5
 sleep 0.5
 check "closing the dialog leaves the program running" alive "$program"
 
-xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
 menu_window() { program_windows | awk -v d="$dialog" '$1 != d && $4 > 64 && $4 < 400 && $5 > 100 { print; exit }'; }
 has_menu() { [ -n "$(menu_window)" ]; }
+# The menu's entries sit at these heights in the styled menu: pause 19, test micro
+# break 54, test long break 80, settings 115, quit 150.
+menu_entry() { # OFFSET: open the menu and choose the entry at that height
+    xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
+    rk_wait_for 5 has_menu
+    read -r _ mx my mw _ <<<"$(menu_window)"
+    xdotool mousemove $((mx + mw / 2)) $((my + $1)) sleep 0.3 click 1
+}
+icon_colour() {
+    import -window root -crop "${iw}x${ih}+${ix}+${iy}" "$E2E_TMP/icon.png" 2>/dev/null
+    pixel "$E2E_TMP/icon.png" $((iw / 2)) 4
+}
+icon_is() { [ "$(icon_colour)" = "$1" ]; }
+
+menu_entry 54
+check "Test Micro Break brings the warning popup" rk_wait_for 5 has_popup
+check "and the orange warning icon" rk_wait_for 3 icon_is "srgb(230,126,34)"
+read -r _ px py _ ph <<<"$(popup_window)"
+xdotool mousemove $((px + 180)) $((py + ph - 28)) click 1
+check "Postpone on the popup hides it" rk_wait_for 5 no_popup
+menu_entry 19
+check "Pause for 2 hours turns the icon grey" rk_wait_for 3 icon_is "srgb(117,117,117)"
+menu_entry 19
+check "Resume turns it green again" rk_wait_for 3 icon_is "srgb(46,125,50)"
+
+xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
 check "a right click opens the menu" rk_wait_for 5 has_menu
 read -r menu mx my mw mh <<<"$(menu_window)"
 sleep 0.3
