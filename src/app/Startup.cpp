@@ -51,11 +51,11 @@ int runRespiteKeeper(int& argc, char** argv)
 
     // The long-lived objects, in the order of creation. They live until the event
     // loop ends and are destroyed in the reverse order when this scope closes.
+    CustomTranslator* s_translator = nullptr; // the installed translator; the language switch replaces it
     SettingsManager settings;
     settings.load();
 
     // The first translator is in place before any window exists.
-    static CustomTranslator* s_translator = nullptr;
     applyLanguage(s_translator, &settings);
 
     BreakScheduler breakScheduler(&settings);
@@ -81,6 +81,5 @@ int runRespiteKeeper(int& argc, char** argv)
     shutdownScheduler.start();
     const int result = app.exec();
     delete s_translator;
-    s_translator = nullptr;
     return result;
 }

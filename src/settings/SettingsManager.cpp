@@ -11,13 +11,23 @@ namespace {
 const QString kOrganisation = QStringLiteral("RespiteKeeper");
 const QString kApplication = QStringLiteral("RespiteKeeper");
 
-// Long interval rounded down to a whole multiple of the micro interval, never below it.
-int alignLongInterval(int longInterval, int microInterval)
-{
-    if (microInterval <= 0)
-        return longInterval;
-    return std::max(longInterval - longInterval % microInterval, microInterval);
-}
+// The storage keys: each setting is stored under its property name.
+namespace Key {
+const QString version = QStringLiteral("version");
+const QString microBreakInterval = QStringLiteral("microBreakInterval");
+const QString microBreakDuration = QStringLiteral("microBreakDuration");
+const QString longBreakInterval = QStringLiteral("longBreakInterval");
+const QString longBreakDuration = QStringLiteral("longBreakDuration");
+const QString postponeEnabled = QStringLiteral("postponeEnabled");
+const QString showOnAllMonitors = QStringLiteral("showOnAllMonitors");
+const QString autoStartAtBoot = QStringLiteral("autoStartAtBoot");
+const QString idlePauseEnabled = QStringLiteral("idlePauseEnabled");
+const QString language = QStringLiteral("language");
+const QString backgroundColor = QStringLiteral("backgroundColor");
+const QString shutdownEnabled = QStringLiteral("shutdownEnabled");
+const QString shutdownHour = QStringLiteral("shutdownHour");
+const QString shutdownMinute = QStringLiteral("shutdownMinute");
+} // namespace Key
 } // namespace
 
 SettingsManager::SettingsManager(QObject* parent)
@@ -55,20 +65,20 @@ void SettingsManager::applyDefaults()
 
 void SettingsManager::migrateSettings()
 {
-    if (m_qsettings.value(QStringLiteral("version"), 1).toInt() > 1)
+    if (m_qsettings.value(Key::version, 1).toInt() > 1)
         return;
 
     // Version 1 kept these three in minutes.
-    const int microInterval = m_qsettings.value(QStringLiteral("microBreakInterval"), 20).toInt();
-    const int longInterval = m_qsettings.value(QStringLiteral("longBreakInterval"), 60).toInt();
-    const int longDuration = m_qsettings.value(QStringLiteral("longBreakDuration"), 5).toInt();
+    const int microInterval = m_qsettings.value(Key::microBreakInterval, 20).toInt();
+    const int longInterval = m_qsettings.value(Key::longBreakInterval, 60).toInt();
+    const int longDuration = m_qsettings.value(Key::longBreakDuration, 5).toInt();
     if (microInterval >= 1 && microInterval <= 119)
-        m_qsettings.setValue(QStringLiteral("microBreakInterval"), microInterval * 60);
+        m_qsettings.setValue(Key::microBreakInterval, microInterval * 60);
     if (longInterval >= 1 && longInterval <= 479)
-        m_qsettings.setValue(QStringLiteral("longBreakInterval"), longInterval * 60);
+        m_qsettings.setValue(Key::longBreakInterval, longInterval * 60);
     if (longDuration >= 1 && longDuration <= 59)
-        m_qsettings.setValue(QStringLiteral("longBreakDuration"), longDuration * 60);
-    m_qsettings.setValue(QStringLiteral("version"), CurrentVersion);
+        m_qsettings.setValue(Key::longBreakDuration, longDuration * 60);
+    m_qsettings.setValue(Key::version, CurrentVersion);
     m_qsettings.sync();
 }
 
@@ -85,27 +95,25 @@ void SettingsManager::load()
 {
     migrateSettings();
 
-    m_microBreakInterval = readTime(QStringLiteral("microBreakInterval"), DefaultMicroBreakInterval);
-    m_microBreakDuration = readTime(QStringLiteral("microBreakDuration"), DefaultMicroBreakDuration);
-    m_longBreakInterval = readTime(QStringLiteral("longBreakInterval"), DefaultLongBreakInterval);
-    m_longBreakDuration = readTime(QStringLiteral("longBreakDuration"), DefaultLongBreakDuration);
-    m_postponeEnabled = m_qsettings.value(QStringLiteral("postponeEnabled"), true).toBool();
-    m_showOnAllMonitors = m_qsettings.value(QStringLiteral("showOnAllMonitors"), true).toBool();
-    m_autoStartAtBoot = m_qsettings.value(QStringLiteral("autoStartAtBoot"), true).toBool();
-    m_idlePauseEnabled = m_qsettings.value(QStringLiteral("idlePauseEnabled"), true).toBool();
-    m_language = m_qsettings.value(QStringLiteral("language"), QStringLiteral("system")).toString();
+    m_microBreakInterval = readTime(Key::microBreakInterval, DefaultMicroBreakInterval);
+    m_microBreakDuration = readTime(Key::microBreakDuration, DefaultMicroBreakDuration);
+    m_longBreakInterval = readTime(Key::longBreakInterval, DefaultLongBreakInterval);
+    m_longBreakDuration = readTime(Key::longBreakDuration, DefaultLongBreakDuration);
+    m_postponeEnabled = m_qsettings.value(Key::postponeEnabled, true).toBool();
+    m_showOnAllMonitors = m_qsettings.value(Key::showOnAllMonitors, true).toBool();
+    m_autoStartAtBoot = m_qsettings.value(Key::autoStartAtBoot, true).toBool();
+    m_idlePauseEnabled = m_qsettings.value(Key::idlePauseEnabled, true).toBool();
+    m_language = m_qsettings.value(Key::language, QStringLiteral("system")).toString();
 
-    const QString colorName =
-        m_qsettings.value(QStringLiteral("backgroundColor"), defaultBackgroundColor().name()).toString();
+    const QString colorName = m_qsettings.value(Key::backgroundColor, defaultBackgroundColor().name()).toString();
     const QColor color = QColor::fromString(colorName);
     m_backgroundColor = color.isValid() ? color : defaultBackgroundColor();
 
-    m_shutdownEnabled = m_qsettings.value(QStringLiteral("shutdownEnabled"), false).toBool();
+    m_shutdownEnabled = m_qsettings.value(Key::shutdownEnabled, false).toBool();
     // An out-of-range hour or minute would make an invalid time of day, which the
     // shutdown clock reads as "now"; the setters' clamps keep it a real time.
-    m_shutdownHour = std::clamp(m_qsettings.value(QStringLiteral("shutdownHour"), DefaultShutdownHour).toInt(), 0, 23);
-    m_shutdownMinute =
-        std::clamp(m_qsettings.value(QStringLiteral("shutdownMinute"), DefaultShutdownMinute).toInt(), 0, 59);
+    m_shutdownHour = std::clamp(m_qsettings.value(Key::shutdownHour, DefaultShutdownHour).toInt(), 0, 23);
+    m_shutdownMinute = std::clamp(m_qsettings.value(Key::shutdownMinute, DefaultShutdownMinute).toInt(), 0, 59);
 
     loadBreakMessages();
     save();
@@ -114,20 +122,20 @@ void SettingsManager::load()
 
 void SettingsManager::save()
 {
-    m_qsettings.setValue(QStringLiteral("version"), CurrentVersion);
-    m_qsettings.setValue(QStringLiteral("microBreakInterval"), m_microBreakInterval);
-    m_qsettings.setValue(QStringLiteral("microBreakDuration"), m_microBreakDuration);
-    m_qsettings.setValue(QStringLiteral("longBreakInterval"), m_longBreakInterval);
-    m_qsettings.setValue(QStringLiteral("longBreakDuration"), m_longBreakDuration);
-    m_qsettings.setValue(QStringLiteral("postponeEnabled"), m_postponeEnabled);
-    m_qsettings.setValue(QStringLiteral("showOnAllMonitors"), m_showOnAllMonitors);
-    m_qsettings.setValue(QStringLiteral("autoStartAtBoot"), m_autoStartAtBoot);
-    m_qsettings.setValue(QStringLiteral("idlePauseEnabled"), m_idlePauseEnabled);
-    m_qsettings.setValue(QStringLiteral("language"), m_language);
-    m_qsettings.setValue(QStringLiteral("backgroundColor"), m_backgroundColor.name());
-    m_qsettings.setValue(QStringLiteral("shutdownEnabled"), m_shutdownEnabled);
-    m_qsettings.setValue(QStringLiteral("shutdownHour"), m_shutdownHour);
-    m_qsettings.setValue(QStringLiteral("shutdownMinute"), m_shutdownMinute);
+    m_qsettings.setValue(Key::version, CurrentVersion);
+    m_qsettings.setValue(Key::microBreakInterval, m_microBreakInterval);
+    m_qsettings.setValue(Key::microBreakDuration, m_microBreakDuration);
+    m_qsettings.setValue(Key::longBreakInterval, m_longBreakInterval);
+    m_qsettings.setValue(Key::longBreakDuration, m_longBreakDuration);
+    m_qsettings.setValue(Key::postponeEnabled, m_postponeEnabled);
+    m_qsettings.setValue(Key::showOnAllMonitors, m_showOnAllMonitors);
+    m_qsettings.setValue(Key::autoStartAtBoot, m_autoStartAtBoot);
+    m_qsettings.setValue(Key::idlePauseEnabled, m_idlePauseEnabled);
+    m_qsettings.setValue(Key::language, m_language);
+    m_qsettings.setValue(Key::backgroundColor, m_backgroundColor.name());
+    m_qsettings.setValue(Key::shutdownEnabled, m_shutdownEnabled);
+    m_qsettings.setValue(Key::shutdownHour, m_shutdownHour);
+    m_qsettings.setValue(Key::shutdownMinute, m_shutdownMinute);
     m_qsettings.sync();
 }
 
@@ -143,6 +151,13 @@ void SettingsManager::notifySettingsChanged()
     emit settingsChanged();
 }
 
+int SettingsManager::alignedLongInterval(int longInterval, int microInterval)
+{
+    if (microInterval <= 0)
+        return longInterval;
+    return std::max(longInterval - longInterval % microInterval, microInterval);
+}
+
 void SettingsManager::setMicroBreakInterval(int seconds)
 {
     const int value = std::max(seconds, 60);
@@ -150,7 +165,7 @@ void SettingsManager::setMicroBreakInterval(int seconds)
         return;
     m_microBreakInterval = value;
     if (m_longBreakInterval > 0) {
-        const int aligned = alignLongInterval(m_longBreakInterval, value);
+        const int aligned = alignedLongInterval(m_longBreakInterval, value);
         if (aligned != m_longBreakInterval)
             m_longBreakInterval = aligned;
     }
@@ -163,7 +178,7 @@ void SettingsManager::setMicroBreakDuration(int seconds)
 
 void SettingsManager::setLongBreakInterval(int seconds)
 {
-    m_longBreakInterval = alignLongInterval(std::max(seconds, 60), m_microBreakInterval);
+    m_longBreakInterval = alignedLongInterval(std::max(seconds, 60), m_microBreakInterval);
 }
 
 void SettingsManager::setLongBreakDuration(int seconds)

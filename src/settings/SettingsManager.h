@@ -82,6 +82,10 @@ public:
     QStringList microBreakMessages() const { return m_microMessages; }
     QStringList longBreakMessages() const { return m_longMessages; }
 
+    // A long-break interval rounded down to a whole multiple of the micro-break
+    // interval, and never below it (any unit; a micro interval below 1 leaves it).
+    static int alignedLongInterval(int longInterval, int microInterval);
+
     // The language code a `language` value stands for: "system" or empty means the
     // language part of the system locale's name, anything else is taken as it is.
     static QString effectiveLanguage(const QString& language);

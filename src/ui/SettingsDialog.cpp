@@ -10,14 +10,6 @@
 
 const char* const SettingsDialog::ContactAddress = "respitekeeper@example.org";
 
-namespace {
-// The long interval as a whole multiple of the micro interval, never below it.
-int alignedLongInterval(int longMinutes, int microMinutes)
-{
-    return std::max(longMinutes - longMinutes % microMinutes, microMinutes);
-}
-} // namespace
-
 SettingsDialog::SettingsDialog(SettingsManager* settings, QWidget* parent)
     : QDialog(parent)
     , m_settings(settings)
@@ -69,12 +61,12 @@ void SettingsDialog::setLocalTexts()
 void SettingsDialog::onMicroIntervalChanged(int minutes)
 {
     const QSignalBlocker blocker(m_longBreakIntervalSpin);
-    m_longBreakIntervalSpin->setValue(alignedLongInterval(m_longBreakIntervalSpin->value(), minutes));
+    m_longBreakIntervalSpin->setValue(SettingsManager::alignedLongInterval(m_longBreakIntervalSpin->value(), minutes));
 }
 
 void SettingsDialog::onLongIntervalChanged(int minutes)
 {
-    const int aligned = alignedLongInterval(minutes, m_microBreakIntervalSpin->value());
+    const int aligned = SettingsManager::alignedLongInterval(minutes, m_microBreakIntervalSpin->value());
     if (aligned != minutes) {
         const QSignalBlocker blocker(m_longBreakIntervalSpin);
         m_longBreakIntervalSpin->setValue(aligned);

@@ -1,3 +1,4 @@
+#include "X11Connection.h"
 #include "platform/HangWatchdog.h"
 #include "platform/InputHold.h"
 
@@ -126,11 +127,7 @@ private:
 
 std::unique_ptr<InputHold> createInputHold()
 {
-    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-        if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
-            if (xcb_connection_t* connection = x11->connection())
-                return std::make_unique<X11InputHold>(connection);
-        }
-    }
+    if (xcb_connection_t* connection = x11Connection())
+        return std::make_unique<X11InputHold>(connection);
     return std::make_unique<NoInputHold>();
 }

@@ -1,10 +1,9 @@
+#include "X11Connection.h"
 #include "platform/LastInputSource.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusVariant>
 #include <QGuiApplication>
-#include <QLoggingCategory>
 
 #include <xcb/screensaver.h>
 #include <xcb/xcb.h>
@@ -120,15 +119,10 @@ private:
 
     static std::unique_ptr<LastInputSource> choose()
     {
-        const QString platform = QGuiApplication::platformName();
-        if (platform == QLatin1String("xcb")) {
-            if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
-                if (xcb_connection_t* connection = x11->connection())
-                    return std::make_unique<X11LastInputSource>(connection);
-            }
-        } else if (platform.startsWith(QLatin1String("wayland"))) {
+        if (xcb_connection_t* connection = x11Connection())
+            return std::make_unique<X11LastInputSource>(connection);
+        if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
             return std::make_unique<DBusLastInputSource>();
-        }
         return std::make_unique<UnknownLastInputSource>();
     }
 
