@@ -31,12 +31,17 @@ rk_start_xvfb() { # WORKDIR [GEOMETRY]
 rk_start_x_session() {
     local dir=$1 probe=$2 geometry=${3:-1280x800x24}
     rk_start_xvfb "$dir" "$geometry" || return 1
-    jwm -f "$RK_SCRIPTS_DIR/jwmrc" >"$dir/jwm.log" 2>&1 &
-    RK_WM_PID=$!
-    if ! rk_wait_for 15 "$probe" tray-owned; then
-        echo "no system tray appeared on $DISPLAY; see $dir/jwm.log" >&2
-        return 1
-    fi
+    local attempt
+    for attempt in 1 2; do
+        jwm -f "$RK_SCRIPTS_DIR/jwmrc" >"$dir/jwm.log" 2>&1 &
+        RK_WM_PID=$!
+        rk_wait_for 10 "$probe" tray-owned && return 0
+        echo "no system tray appeared on $DISPLAY (attempt $attempt); jwm said:" >&2
+        cat "$dir/jwm.log" >&2
+        kill "$RK_WM_PID" 2>/dev/null
+        wait "$RK_WM_PID" 2>/dev/null
+    done
+    return 1
 }
 
 rk_stop_x_session() {

@@ -39,6 +39,10 @@ wait_exit 10 "$E2E_LAST_PID"
 check "a start restores a minimised dialog" rk_wait_for 5 has_window 480 500
 state=$(xprop -id "$dialog" _NET_WM_STATE)
 check "shown normally ($state)" test "${state#*HIDDEN}" = "$state"
+# A person clicks the close button of a window that has settled: restored and focused.
+focused() { [ "$(xdotool getwindowfocus)" = "$dialog" ]; }
+rk_wait_for 5 focused
+sleep 0.5
 "$RK_PROBE" close "$dialog"
 check "the window's close button hides the dialog" rk_wait_for 5 no_window 480 500
 sleep 0.5
