@@ -308,6 +308,20 @@ private slots:
         QVERIFY(!rig.log.contains("warning 0 10"));
     }
 
+    // A late timeout counts several seconds at once; a stop from a receiver ends that.
+    void aStopDuringACatchUpSticks()
+    {
+        Rig rig;
+        rig.settings.setMicroBreakInterval(60);
+        QObject::connect(&rig.scheduler, &BreakScheduler::warningStarted, &rig.scheduler,
+                         [&rig] { rig.scheduler.stop(); });
+        rig.scheduler.start();
+        rig.tick(58);
+        rig.tick(1, 3000); // a late timeout: three seconds at once
+        QVERIFY(!rig.scheduler.isRunning());
+        QCOMPARE(rig.scheduler.state(), BreakScheduler::Paused);
+    }
+
     void testBreaks()
     {
         Rig rig;

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -48,6 +49,7 @@ private:
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             QVERIFY(box);
             QCOMPARE(box->text(), QStringLiteral("Reset all settings to defaults?"));
+            QCOMPARE(box->windowModality(), Qt::WindowModal); // a break screen still takes clicks
             box->button(answer)->click();
         });
     }
@@ -248,6 +250,23 @@ private slots:
         QCOMPARE(colour->text(), QStringLiteral("#ff8000"));
         const QImage swatch = colour->icon().pixmap(20, 20).toImage();
         QCOMPARE(swatch.pixelColor(10, 10), QColor(255, 128, 0));
+    }
+
+    // Window-modal, so that a break screen coming up meanwhile is not blocked.
+    void thePickerBlocksOnlyTheDialog()
+    {
+        SettingsManager settings;
+        SettingsDialog dialog(&settings);
+        dialog.show();
+        QTimer::singleShot(0, [] {
+            auto* picker = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+            QVERIFY(picker);
+            QCOMPARE(picker->windowModality(), Qt::WindowModal);
+            picker->setCurrentColor(QColor(0x12, 0x34, 0x56));
+            picker->accept();
+        });
+        button(dialog, "m_colorPickButton")->click();
+        QCOMPARE(button(dialog, "m_colorPickButton")->text(), QStringLiteral("#123456"));
     }
 
     void unknownStoredLanguageLeavesTheSelection()

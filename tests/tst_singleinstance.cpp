@@ -1,4 +1,5 @@
 #include "app/SingleInstance.h"
+#include "platform/linux/RuntimeDirectory.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -38,6 +39,22 @@ private:
     }
 
 private slots:
+    // Every start of the user must meet in one folder, with or without XDG_RUNTIME_DIR.
+    void startsWithoutTheRuntimeVariableMeetInTheSystemUserFolder()
+    {
+        qputenv("TMPDIR", QFile::encodeName(m_dir.path())); // where the last fallback goes
+        const QString perUser = m_dir.path() + "/run-user-uid";
+        QVERIFY(QDir().mkdir(perUser));
+        QFile::setPermissions(perUser, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(userRuntimeDirectory(perUser, perUser), perUser);
+        QCOMPARE(userRuntimeDirectory(QString(), perUser), perUser);
+
+        QFile::setPermissions(perUser, QFile::permissions(perUser) | QFile::ReadOther | QFile::ExeOther);
+        const QString fallback = userRuntimeDirectory(QString(), perUser);
+        QVERIFY(fallback.startsWith(m_dir.path() + "/RespiteKeeper-"));
+        QCOMPARE(userRuntimeDirectory(QString(), m_dir.path() + "/missing"), fallback);
+    }
+
     void showRequestBringsTheSettingsWindowForward_data()
     {
         QTest::addColumn<QByteArray>("bytes");

@@ -26,20 +26,27 @@ rk_start_xvfb() { # WORKDIR [GEOMETRY]
         return 1
     fi
     export DISPLAY=":$(head -n1 "$dir/display")"
+    # The number can come before the server takes connections.
+    if ! rk_wait_for 15 xdpyinfo >/dev/null 2>&1; then
+        echo "Xvfb on $DISPLAY takes no connections; see $dir/xvfb.log" >&2
+        return 1
+    fi
 }
 
 rk_start_x_session() {
     local dir=$1 probe=$2 geometry=${3:-1280x800x24}
-    rk_start_xvfb "$dir" "$geometry" || return 1
     local attempt
-    for attempt in 1 2; do
-        jwm -f "$RK_SCRIPTS_DIR/jwmrc" >"$dir/jwm.log" 2>&1 &
-        RK_WM_PID=$!
-        rk_wait_for 10 "$probe" tray-owned && return 0
-        echo "no system tray appeared on $DISPLAY (attempt $attempt); jwm said:" >&2
-        cat "$dir/jwm.log" >&2
-        kill "$RK_WM_PID" 2>/dev/null
-        wait "$RK_WM_PID" 2>/dev/null
+    # A display number that another session is just giving up can leave a new
+    # server unreachable: then the whole session starts again.
+    for attempt in 1 2 3; do
+        if rk_start_xvfb "$dir" "$geometry"; then
+            jwm -f "$RK_SCRIPTS_DIR/jwmrc" >"$dir/jwm.log" 2>&1 &
+            RK_WM_PID=$!
+            rk_wait_for 10 "$probe" tray-owned && return 0
+            echo "no system tray appeared on $DISPLAY (attempt $attempt); jwm said:" >&2
+            cat "$dir/jwm.log" "$dir/xvfb.log" >&2
+        fi
+        rk_stop_x_session
     done
     return 1
 }

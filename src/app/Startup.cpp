@@ -4,6 +4,7 @@
 #include "Wiring.h"
 #include "i18n/CustomTranslator.h"
 #include "i18n/LanguageSwitch.h"
+#include "platform/TrayWait.h"
 #include "scheduling/BreakScheduler.h"
 #include "settings/SettingsManager.h"
 #include "shutdown/ShutdownScheduler.h"
@@ -13,10 +14,13 @@
 #include "ui/WarningDialog.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QIcon>
 #include <QLocalServer>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 namespace {
 
@@ -25,6 +29,21 @@ void loadStyleSheet(QApplication& app)
     QFile file(QStringLiteral(":/resources/style.qss"));
     if (file.open(QIODevice::ReadOnly | QIODevice::Text))
         app.setStyleSheet(QString::fromUtf8(file.readAll()));
+}
+
+// Whether a system tray is there, or comes within waitMs; checked four times a
+// second while the event loop keeps answering the single-instance channel.
+bool waitForSystemTray(int waitMs)
+{
+    const QDeadlineTimer deadline(waitMs);
+    while (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        if (deadline.hasExpired())
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(250, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    return true;
 }
 
 } // namespace
@@ -46,7 +65,7 @@ int runRespiteKeeper(int& argc, char** argv)
     loadStyleSheet(app);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/RespiteKeeper.ico")));
 
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
+    if (!waitForSystemTray(systemTrayWaitMs()))
         return 1;
 
     // The long-lived objects, in the order of creation. They live until the event

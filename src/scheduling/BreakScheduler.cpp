@@ -78,8 +78,13 @@ void BreakScheduler::onTick()
         m_countedSeconds = 0;
         due = 1;
     }
+    // Any change of state ends the catch-up: a receiver may have stopped, paused or
+    // postponed meanwhile. Seconds not counted here are counted at the next timeout
+    // (unless the change restarted the period).
     const quint64 generation = m_periodGeneration;
-    for (qint64 i = 0; i < due && generation == m_periodGeneration; ++i) {
+    const SchedulerState state = m_state;
+    const bool running = m_running;
+    for (qint64 i = 0; i < due && generation == m_periodGeneration && state == m_state && running == m_running; ++i) {
         ++m_countedSeconds;
         countSecond();
     }

@@ -1,11 +1,13 @@
 #include "BreakOverlay.h"
 
 #include "platform/InputHold.h"
+#include "platform/WindowMapping.h"
 #include "scheduling/break_utils.h"
 #include "settings/SettingsManager.h"
 
+#include <QApplication>
+#include <QDebug>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -14,6 +16,26 @@
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QVBoxLayout>
+
+namespace {
+
+// How long after a break the break screen makes sure that it is really gone.
+constexpr int UnmapCheckIntervalMs = 250;
+constexpr int UnmapChecks = 12;
+
+// An open menu or list of the program holds keyboard and pointer for itself and
+// would keep the break screen's hold from taking effect.
+void closeOpenPopups()
+{
+    for (int i = 0; i < 16; ++i) {
+        QWidget* popup = QApplication::activePopupWidget();
+        if (!popup)
+            return;
+        popup->close();
+    }
+}
+
+} // namespace
 
 BreakOverlay::BreakOverlay(SettingsManager* settings, QWidget* parent)
     : QWidget(parent)
@@ -65,6 +87,9 @@ BreakOverlay::BreakOverlay(SettingsManager* settings, QWidget* parent)
 
     m_countdownTimer.setInterval(1000);
     connect(&m_countdownTimer, &QTimer::timeout, this, &BreakOverlay::onCountdownTick);
+
+    m_unmapCheck.setInterval(UnmapCheckIntervalMs);
+    connect(&m_unmapCheck, &QTimer::timeout, this, [this] { checkUnmapped(); });
 }
 
 BreakOverlay::~BreakOverlay()
@@ -80,6 +105,8 @@ void BreakOverlay::setInputHoldBackend(std::unique_ptr<InputHold> hold)
 
 void BreakOverlay::showBreak(BreakType type, const QString& message, int durationSeconds)
 {
+    closeOpenPopups();
+    m_unmapCheck.stop();
     // A new break while one is showing starts over, hold included.
     setInputHold(false);
 
@@ -99,7 +126,8 @@ void BreakOverlay::showBreak(BreakType type, const QString& message, int duratio
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     setCursor(Qt::ArrowCursor);
     applyScreenGeometry();
-    show();
+    // The full-screen state goes with the window's first map, so that the window
+    // manager never has to change a window that is already on the screen.
     showFullScreen();
     // Full screen fits the window to the one monitor it is on; across several
     // monitors the bounding rectangle is what the break screen covers.
@@ -118,9 +146,27 @@ void BreakOverlay::hideBreak()
     disconnectScreenSignals();
     setInputHold(false);
     setCursor(Qt::ArrowCursor);
-    if (isFullScreen())
-        showNormal();
+    // Hide first, then leave full screen while hidden. Asking the window manager to
+    // leave full screen while the window is being unmapped lets it act on the request
+    // after the unmap and map the window again.
     hide();
+    if (isFullScreen())
+        setWindowState(windowState() & ~Qt::WindowFullScreen);
+    // Whatever the window manager does with late requests, the screen must go.
+    m_unmapChecksLeft = UnmapChecks;
+    m_unmapCheck.start();
+}
+
+void BreakOverlay::checkUnmapped()
+{
+    if (isVisible() || --m_unmapChecksLeft < 0) {
+        m_unmapCheck.stop();
+        return;
+    }
+    if (isWindowMappedOnDisplay(this)) {
+        qDebug() << "The break screen was mapped again after the break; taking it off the screen";
+        withdrawWindow(this);
+    }
 }
 
 void BreakOverlay::updateCountdownText()

@@ -51,6 +51,7 @@ private:
     void connectScreenSignals();
     void disconnectScreenSignals();
     void setInputHold(bool on);
+    void checkUnmapped();
 
     SettingsManager* m_settings;
     QLabel* m_messageLabel;
@@ -64,4 +65,6 @@ private:
     bool m_postponeVisible = false;
     BreakType m_breakType = Micro;
     std::unique_ptr<InputHold> m_inputHold;
+    QTimer m_unmapCheck;
+    int m_unmapChecksLeft = 0;
 };

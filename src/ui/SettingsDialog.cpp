@@ -122,12 +122,16 @@ void SettingsDialog::onAccept()
     onApply();
 }
 
+// The picker and the reset question block this dialog only: a break screen that
+// comes up meanwhile must still take the user's clicks.
 void SettingsDialog::onPickColor()
 {
-    const QColor color = QColorDialog::getColor(m_currentColor, this, tr("Select Background Color"));
-    if (!color.isValid())
+    QColorDialog picker(m_currentColor, this);
+    picker.setWindowTitle(tr("Select Background Color"));
+    picker.setWindowModality(Qt::WindowModal);
+    if (picker.exec() != QDialog::Accepted || !picker.selectedColor().isValid())
         return;
-    m_currentColor = color;
+    m_currentColor = picker.selectedColor();
     updateColorButton();
 }
 
@@ -141,9 +145,10 @@ void SettingsDialog::updateColorButton()
 
 void SettingsDialog::onResetDefaults()
 {
-    const QMessageBox::StandardButton answer = QMessageBox::question(
-        this, tr("Reset Settings"), tr("Reset all settings to defaults?"), QMessageBox::Yes | QMessageBox::No);
-    if (answer != QMessageBox::Yes)
+    QMessageBox question(QMessageBox::Question, tr("Reset Settings"), tr("Reset all settings to defaults?"),
+                         QMessageBox::Yes | QMessageBox::No, this);
+    question.setWindowModality(Qt::WindowModal);
+    if (question.exec() != QMessageBox::Yes)
         return;
     m_settings->resetToDefaults();
     loadSettings();

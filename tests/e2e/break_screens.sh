@@ -47,7 +47,16 @@ xdotool windowactivate --sync "$recorder" 2>/dev/null || xdotool windowfocus --s
 xdotool type --delay 20 ok
 check "keys reach the other window again" rk_wait_for 3 keys_at_least $((keys_before + 2))
 
-# Postpone on the break screen: the screen goes and the input is free at once.
+# Postpone on the break screen, while the settings dialog's colour picker is open:
+# the screen goes and the input is free at once.
+start_program # shows the dialog
+check "the dialog shows" rk_wait_for 10 has_window 480 500
+read -r dialog _ _ _ _ <<<"$(window_of_size 480 500)"
+xdotool mousemove --window "$dialog" 166 27 click 1 # the Appearance tab
+sleep 0.3
+xdotool mousemove --window "$dialog" 300 115 click 1 # the colour button
+picker_open() { xdotool search --onlyvisible --name "Select Background Color" >/dev/null 2>&1; }
+check "the colour picker is open" rk_wait_for 5 picker_open
 check "the next break screen comes" rk_wait_for 30 has_window 1280 800
 sleep 1.5 # the button shows after the first second
 # The button row sits 60 pixels above the bottom edge, in the middle.

@@ -2,14 +2,6 @@
 # One copy per user: hand-over, ten copies at once, a killed and a stopped copy.
 source "$(dirname "$0")/lib.sh" "$@"
 
-# Without a tray the program ends with 1 before it touches the settings.
-rk_start_xvfb "$E2E_TMP/notray" || exit 1
-start_program
-wait_exit 20 "$E2E_LAST_PID"
-check "without a tray the exit code is 1 (got $E2E_CODE)" test "$E2E_CODE" = 1
-check "without a tray no settings are written" test ! -e "$(settings_path)"
-rk_stop_x_session
-
 start_display
 start_program
 first=$E2E_LAST_PID

@@ -17,16 +17,19 @@ namespace {
 // break screen's button works; no other client gets a key or a click. The X server
 // drops both grabs when the program's connection ends, so a crash leaves nothing
 // held; a hang is ended by the watchdog.
+//
+// A grab can be lost without notice: the toolkit drops the program's grabs when one
+// of its popups closes, and a window that was just shown is not viewable yet. So
+// while the hold is wanted, the grabs are taken again every quarter second; taking
+// a grab this client already holds costs one round trip and changes nothing.
 class X11InputHold : public InputHold
 {
 public:
     explicit X11InputHold(xcb_connection_t* connection)
         : m_connection(connection)
     {
-        // A window that was just shown is not viewable yet, and another client may
-        // hold a grab of its own: try again until the hold is in force.
-        m_retry.setInterval(100);
-        QObject::connect(&m_retry, &QTimer::timeout, [this] { tryGrab(); });
+        m_renew.setInterval(RenewMs);
+        QObject::connect(&m_renew, &QTimer::timeout, [this] { grab(); });
     }
 
     ~X11InputHold() override { release(); }
@@ -40,14 +43,16 @@ public:
         if (!on || !window)
             return;
         m_window = window;
+        m_wanted = true;
         m_watchdog.arm();
-        tryGrab();
-        if (!m_held)
-            m_retry.start();
+        grab();
+        m_renew.start();
     }
 
 private:
-    void tryGrab()
+    static constexpr int RenewMs = 250;
+
+    void grab()
     {
         if (!m_window) {
             release();
@@ -60,46 +65,46 @@ private:
             nullptr);
         const bool keyboardHeld = keyboard && keyboard->status == XCB_GRAB_STATUS_SUCCESS;
         free(keyboard);
-        if (!keyboardHeld)
-            return;
-
-        const uint16_t events = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
-                                XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_ENTER_WINDOW |
-                                XCB_EVENT_MASK_LEAVE_WINDOW;
-        xcb_grab_pointer_reply_t* pointer =
-            xcb_grab_pointer_reply(m_connection,
-                                   xcb_grab_pointer(m_connection, 1, window, events, XCB_GRAB_MODE_ASYNC,
-                                                    XCB_GRAB_MODE_ASYNC, window, XCB_NONE, XCB_CURRENT_TIME),
-                                   nullptr);
-        const bool pointerHeld = pointer && pointer->status == XCB_GRAB_STATUS_SUCCESS;
-        free(pointer);
-        if (!pointerHeld) {
-            // Both or neither: never keep the keyboard without the pointer.
+        bool pointerHeld = false;
+        if (keyboardHeld) {
+            const uint16_t events = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
+                                    XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_ENTER_WINDOW |
+                                    XCB_EVENT_MASK_LEAVE_WINDOW;
+            xcb_grab_pointer_reply_t* pointer =
+                xcb_grab_pointer_reply(m_connection,
+                                       xcb_grab_pointer(m_connection, 1, window, events, XCB_GRAB_MODE_ASYNC,
+                                                        XCB_GRAB_MODE_ASYNC, window, XCB_NONE, XCB_CURRENT_TIME),
+                                       nullptr);
+            pointerHeld = pointer && pointer->status == XCB_GRAB_STATUS_SUCCESS;
+            free(pointer);
+        }
+        // Both or neither: never keep the keyboard without the pointer.
+        if (keyboardHeld && !pointerHeld) {
             xcb_ungrab_keyboard(m_connection, XCB_CURRENT_TIME);
             xcb_flush(m_connection);
-            return;
         }
-        m_held = true;
-        m_retry.stop();
+        m_held = keyboardHeld && pointerHeld;
     }
 
     void release()
     {
-        m_retry.stop();
+        m_renew.stop();
         m_watchdog.disarm();
-        if (m_held) {
+        if (m_wanted) {
             xcb_ungrab_pointer(m_connection, XCB_CURRENT_TIME);
             xcb_ungrab_keyboard(m_connection, XCB_CURRENT_TIME);
             xcb_flush(m_connection);
-            m_held = false;
         }
+        m_held = false;
+        m_wanted = false;
         m_window = nullptr;
     }
 
     xcb_connection_t* m_connection;
     QPointer<QWidget> m_window;
-    QTimer m_retry;
+    QTimer m_renew;
     HangWatchdog m_watchdog;
+    bool m_wanted = false;
     bool m_held = false;
 };
 

@@ -1,3 +1,4 @@
+#include "RuntimeDirectory.h"
 #include "platform/InstanceChannel.h"
 
 #include <QDir>
@@ -24,13 +25,16 @@ QString ensurePrivateDirectory(const QString& path)
     return isPrivateDirectory(path) ? path : QString();
 }
 
-// The per-user runtime folder; without one, a private folder of our own under the
-// shared temporary folder (or, if someone else took that name, under the cache).
-QString runtimeDirectory()
+} // namespace
+
+QString userRuntimeDirectory(const QString& xdgRuntimeDir, const QString& systemUserDir)
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && isPrivateDirectory(runtime))
-        return runtime;
+    if (!xdgRuntimeDir.isEmpty() && isPrivateDirectory(xdgRuntimeDir))
+        return xdgRuntimeDir;
+    // Starts from cron, su or some launchers lack the variable; the folder it names
+    // in a normal session is still there.
+    if (isPrivateDirectory(systemUserDir))
+        return systemUserDir;
     const QString inTemp =
         ensurePrivateDirectory(QDir::tempPath() + QStringLiteral("/RespiteKeeper-%1").arg(quint64(getuid())));
     if (!inTemp.isEmpty())
@@ -41,11 +45,10 @@ QString runtimeDirectory()
     return inCache.isEmpty() ? QDir::tempPath() : inCache;
 }
 
-} // namespace
-
 InstanceChannel instanceChannel(const QString& name)
 {
-    const QString directory = runtimeDirectory();
+    const QString directory = userRuntimeDirectory(qEnvironmentVariable("XDG_RUNTIME_DIR"),
+                                                   QStringLiteral("/run/user/%1").arg(quint64(getuid())));
     return {directory + QLatin1Char('/') + name, directory + QLatin1Char('/') + name + QStringLiteral(".lock"),
             QLocalServer::UserAccessOption};
 }
