@@ -4,12 +4,14 @@
 RK_BUILD_PACKAGES=(
     cmake make g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libqt6svg6
-    libgl-dev libxkbcommon-dev libxcb1-dev libxcb-screensaver0-dev
+    libgl-dev libxkbcommon-dev libxcb1-dev libxcb-screensaver0-dev libxcb-xinerama0-dev
 )
 # A virtual display with a tray, and fonts for both languages.
 RK_DISPLAY_PACKAGES=(xvfb xauth jwm x11-utils fonts-dejavu-core fonts-wqy-microhei)
-# Driving the real program in the tests, and the Windows syntax check.
-RK_TEST_PACKAGES=(procps xdotool imagemagick g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev)
+# Driving the real program in the tests (two monitors on Xorg's dummy driver under
+# icewm), and the Windows syntax check.
+RK_TEST_PACKAGES=(procps xdotool imagemagick xserver-xorg-core xserver-xorg-video-dummy icewm
+    g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev)
 
 rk_missing_packages() {
     local pkg

@@ -1,5 +1,6 @@
 #include "BreakOverlay.h"
 
+#include "platform/FullScreenSpan.h"
 #include "platform/InputHold.h"
 #include "platform/WindowMapping.h"
 #include "scheduling/break_utils.h"
@@ -206,16 +207,21 @@ void BreakOverlay::onPostponeClicked()
 
 void BreakOverlay::applyScreenGeometry()
 {
-    if (!m_settings->showOnAllMonitors()) {
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-            setGeometry(screen->geometry());
-        return;
-    }
     QRect area;
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    for (const QScreen* screen : screens)
-        area = area | screen->geometry();
+    if (!m_settings->showOnAllMonitors()) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (!screen)
+            return;
+        area = screen->geometry();
+    } else {
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        for (const QScreen* screen : screens)
+            area = area | screen->geometry();
+    }
     setGeometry(area);
+    // A window manager fits a full-screen window to one monitor unless told which.
+    if (isVisible() && isFullScreen())
+        spanFullScreen(this, area);
 }
 
 void BreakOverlay::connectScreenSignals()

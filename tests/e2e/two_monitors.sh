@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Two monitors of different sizes on a real X server (Xorg with the dummy driver),
+# under a window manager that fits full-screen windows to one monitor unless asked:
+# the break screen covers all monitors or the primary one, as set, and holds the input.
+source "$(dirname "$0")/lib.sh" "$@"
+mkdir -p "$E2E_TMP/xorg"
+: >"$E2E_TMP/xorg/display"
+Xorg -displayfd 3 -config "$(dirname "$0")/data/two-monitors-xorg.conf" -logfile "$E2E_TMP/xorg/log" \
+    -nolisten tcp -noreset 3>"$E2E_TMP/xorg/display" >/dev/null 2>&1 &
+RK_XVFB_PID=$!
+if ! rk_wait_for 20 test -s "$E2E_TMP/xorg/display"; then
+    echo "Xorg with the dummy driver does not start here; skipped" >&2
+    exit 77
+fi
+export DISPLAY=":$(head -n1 "$E2E_TMP/xorg/display")"
+rk_wait_for 15 xdpyinfo >/dev/null 2>&1 || exit 77
+icewm >"$E2E_TMP/icewm.log" 2>&1 &
+RK_WM_PID=$!
+check "the window manager's tray is there" rk_wait_for 15 "$RK_PROBE" tray-owned
+
+at_origin() { [ "$(window_of_size "$1" "$2" | cut -d' ' -f2,3)" = "0 0" ]; }
+break_screen() { # ALL-MONITORS WIDTH HEIGHT: a break screen of that size at 0,0 holds the input
+    store_settings microBreakInterval=1 microBreakDuration=60 idlePauseEnabled=false autoStartAtBoot=false \
+        backgroundColor=#2e7d32 "showOnAllMonitors=$1"
+    start_program
+    rk_wait_for 30 at_origin "$2" "$3" && rk_wait_for 3 grab_state_is "keyboard=held pointer=held"
+    local status=$?
+    screenshot "two-monitors-all-$1"
+    kill "$E2E_LAST_PID"
+    wait "$E2E_LAST_PID" 2>/dev/null
+    return $status
+}
+colour_at() { [ "$(pixel "$RK_ARTIFACTS/two-monitors-all-true.png" "$1" "$2")" = "srgb(46,125,50)" ]; }
+
+check "on all monitors the break screen covers 4480x1440 and holds the input" break_screen true 4480 1440
+for point in "0 0" "4479 1439" "0 1439"; do
+    check "it has the stored colour at $point" colour_at $point
+done
+check "on the primary monitor only it covers that monitor and holds the input" break_screen false 1920 1080
+finish
