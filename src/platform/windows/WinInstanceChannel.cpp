@@ -1,10 +1,14 @@
 #include "platform/InstanceChannel.h"
 
+#include "win_instancename.h"
+
 #include <QDir>
 
-// Named pipes live in the session's own namespace, so the plain name is kept; the
+// Pipe names are one namespace for the whole machine: the name carries the user and
+// the session, so that users signed in at once each run their own copy. The
 // temporary folder is per user on Windows.
 InstanceChannel instanceChannel(const QString& name)
 {
-    return {name, QDir::tempPath() + QLatin1Char('/') + name + QStringLiteral(".lock"), QLocalServer::NoOptions};
+    return {QString::fromStdWString(winInstanceName(name.toStdWString())),
+            QDir::tempPath() + QLatin1Char('/') + name + QStringLiteral(".lock"), QLocalServer::NoOptions};
 }

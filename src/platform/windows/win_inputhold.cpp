@@ -5,14 +5,14 @@ namespace {
 HWND s_overlayWindow = nullptr;
 HHOOK s_keyboardHook = nullptr;
 
-LRESULT CALLBACK lowLevelKeyboardProc(int nCode, WPARAM wParam, LPARAM lParam)
+} // namespace
+
+LRESULT CALLBACK winKeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam)
 {
     if (nCode >= 0 && s_overlayWindow != nullptr && GetForegroundWindow() != s_overlayWindow)
         return 1;
     return CallNextHookEx(s_keyboardHook, nCode, wParam, lParam);
 }
-
-} // namespace
 
 void winHoldInput(HWND window)
 {
@@ -21,7 +21,7 @@ void winHoldInput(HWND window)
     GetWindowRect(window, &rect);
     ClipCursor(&rect);
     if (s_keyboardHook == nullptr)
-        s_keyboardHook = SetWindowsHookExW(WH_KEYBOARD_LL, lowLevelKeyboardProc, nullptr, 0);
+        s_keyboardHook = SetWindowsHookExW(WH_KEYBOARD_LL, winKeyboardHookProc, nullptr, 0);
 }
 
 void winReleaseInput()
@@ -37,4 +37,9 @@ void winReleaseInput()
 bool winInputHeld()
 {
     return s_keyboardHook != nullptr;
+}
+
+HHOOK winKeyboardHook()
+{
+    return s_keyboardHook;
 }

@@ -13,3 +13,8 @@ void winHoldInput(HWND window);
 void winReleaseInput();
 // Whether the hook is installed.
 bool winInputHeld();
+// The installed hook, or null.
+HHOOK winKeyboardHook();
+// The hook procedure: swallows every key (returns 1) while the hold is on and a
+// window other than the break window is in the foreground; passes it on otherwise.
+LRESULT CALLBACK winKeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam);

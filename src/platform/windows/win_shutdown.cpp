@@ -1,6 +1,6 @@
 #include "win_shutdown.h"
 
-#include <windows.h>
+#include <cstdio>
 
 bool winEnableShutdownPrivilege()
 {
@@ -21,10 +21,17 @@ bool winEnableShutdownPrivilege()
     return adjusted != 0;
 }
 
-bool winExitWindows(unsigned long* error)
+void winShutDown(const WinShutdownCalls& calls, void (*log)(const char* line))
 {
-    if (ExitWindowsEx(EWX_SHUTDOWN | EWX_FORCE, 0))
-        return true;
-    *error = GetLastError();
-    return false;
+    char line[128];
+    std::snprintf(line, sizeof line, "Shutdown privilege enabled: %s", winEnableShutdownPrivilege() ? "true" : "false");
+    log(line);
+    if (calls.exitWindowsEx(EWX_SHUTDOWN | EWX_FORCE, 0))
+        return;
+    const unsigned long error = GetLastError();
+    std::snprintf(line, sizeof line, "ExitWindowsEx failed with error: %lu ( %s )", error,
+                  error == ERROR_PRIVILEGE_NOT_HELD ? "privilege not held" : "unknown");
+    log(line);
+    log("Falling back to shutdown.exe /s /f /t 0");
+    calls.startFallback();
 }
