@@ -16,9 +16,8 @@ void collectWarnings(QtMsgType type, const QMessageLogContext&, const QString& m
         s_warnings << message;
 }
 
-// Reads an Exec value back as a launcher does: the key file's string escapes,
-// then the quoting rules, then the field codes. Returns the arguments.
-QStringList parseExec(const QString& value)
+// Undoes the key file's string escapes, as every reader of desktop entries does.
+QString unescapeKeyFileString(const QString& value)
 {
     QString unescaped;
     for (int i = 0; i < value.size(); ++i) {
@@ -29,6 +28,14 @@ QStringList parseExec(const QString& value)
             unescaped += value[i];
         }
     }
+    return unescaped;
+}
+
+// Reads an Exec value back as a launcher does: the key file's string escapes,
+// then the quoting rules, then the field codes. Returns the arguments.
+QStringList parseExec(const QString& value)
+{
+    const QString unescaped = unescapeKeyFileString(value);
     QStringList arguments;
     QString current;
     bool quoted = false;
@@ -178,7 +185,11 @@ private slots:
         QVERIFY(!exec.contains('\n'));
         QCOMPARE(parseExec(exec), QStringList{path});
         // The value also survives a generic key-file reader as one line.
-        QVERIFY(autostartDesktopEntry(path).contains("\nExec=" + exec + "\n"));
+        const QString entry = autostartDesktopEntry(path);
+        QVERIFY(entry.contains("\nExec=" + exec + "\n"));
+        // TryExec lets the desktop skip the entry once the program is removed.
+        const int tryExec = entry.indexOf("\nTryExec=") + 9;
+        QCOMPARE(unescapeKeyFileString(entry.mid(tryExec, entry.indexOf('\n', tryExec) - tryExec)), path);
     }
 
     void unwritableFolderGivesOneWarning()

@@ -1,20 +1,12 @@
 #include "DesktopEntry.h"
 
-QString desktopEntryExec(const QString& executablePath)
+namespace {
+
+// The key file's own string escapes, which are undone first when reading.
+QString keyFileString(const QString& text)
 {
-    // 1. Quote the argument; inside the quotes ", `, $ and \ take a backslash.
-    QString quoted;
-    for (const QChar c : executablePath) {
-        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
-            quoted += QLatin1Char('\\');
-        quoted += c;
-    }
-    quoted = QLatin1Char('"') + quoted + QLatin1Char('"');
-    // 2. A literal % is written %% so it is no field code.
-    quoted.replace(QLatin1Char('%'), QStringLiteral("%%"));
-    // 3. The key file's own string escapes, which are undone first when reading.
     QString value;
-    for (const QChar c : quoted) {
+    for (const QChar c : text) {
         switch (c.unicode()) {
         case '\\':
             value += QStringLiteral("\\\\");
@@ -35,6 +27,24 @@ QString desktopEntryExec(const QString& executablePath)
     return value;
 }
 
+} // namespace
+
+QString desktopEntryExec(const QString& executablePath)
+{
+    // 1. Quote the argument; inside the quotes ", `, $ and \ take a backslash.
+    QString quoted;
+    for (const QChar c : executablePath) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
+            quoted += QLatin1Char('\\');
+        quoted += c;
+    }
+    quoted = QLatin1Char('"') + quoted + QLatin1Char('"');
+    // 2. A literal % is written %% so it is no field code.
+    quoted.replace(QLatin1Char('%'), QStringLiteral("%%"));
+    // 3. The key file's own string escapes.
+    return keyFileString(quoted);
+}
+
 QString autostartDesktopEntry(const QString& executablePath)
 {
     return QStringLiteral("[Desktop Entry]\n"
@@ -42,7 +52,8 @@ QString autostartDesktopEntry(const QString& executablePath)
                           "Name=RespiteKeeper\n"
                           "Comment=Reminds you to take regular breaks from the screen\n"
                           "Exec=%1\n"
+                          "TryExec=%2\n"
                           "Terminal=false\n"
                           "X-GNOME-Autostart-enabled=true\n")
-        .arg(desktopEntryExec(executablePath));
+        .arg(desktopEntryExec(executablePath), keyFileString(executablePath));
 }

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# The program as installed: cmake --install into a staging folder and the Debian
+# package unpacked into a root of its own, never onto this machine. The launcher
+# and metadata pass their validators, the package holds what the install holds and
+# lintian finds no error, and the unpacked program runs with its tray icon.
+source "$(dirname "$0")/lib.sh" "$@"
+stage=$E2E_TMP/stage
+DESTDIR=$stage cmake --install "$RK_BUILD_DIR" --prefix /usr >/dev/null
+app=org.example.RespiteKeeper
+check "the launcher is valid" desktop-file-validate "$stage/usr/share/applications/$app.desktop"
+check "the metadata is valid" appstreamcli validate --no-net "$stage/usr/share/metainfo/$app.metainfo.xml"
+check "the launcher starts the installed program" \
+    test -x "$stage/usr/bin/$(sed -n 's/^Exec=//p' "$stage/usr/share/applications/$app.desktop")"
+check "the launcher's icon is there, scalable and in 48x48" test -f "$stage/usr/share/icons/hicolor/scalable/apps/$app.svg" \
+    -a -f "$stage/usr/share/icons/hicolor/48x48/apps/$app.png"
+
+cpack -G DEB -B "$E2E_TMP/package" --config "$RK_BUILD_DIR/CPackConfig.cmake" >/dev/null 2>&1
+deb=$(ls "$E2E_TMP"/package/respitekeeper_*_*.deb)
+check "the package has the install's files" \
+    test "$(dpkg-deb -c "$deb" | awk '{ print $6 }' | grep -v '/$' | sort)" = "$(cd "$stage" && find . -type f | sort)"
+check "lintian finds no error in the package" test -z "$(lintian "$deb" 2>/dev/null | grep '^E:')"
+root=$E2E_TMP/root
+dpkg-deb -x "$deb" "$root"
+
+start_display
+store_settings
+program_path=$root/usr/bin/respitekeeper
+RK_PROGRAM=$program_path
+start_program
+program=$E2E_LAST_PID
+check "the unpacked program shows its tray icon" rk_wait_for 20 has_tray_icon
+check "and writes its log-on entry with its own path to try" \
+    rk_wait_for 5 grep -qx "TryExec=$program_path" "$XDG_CONFIG_HOME/autostart/RespiteKeeper.desktop"
+start_program
+wait_exit 10 "$E2E_LAST_PID"
+check "a second start hands over (got $E2E_CODE)" test "$E2E_CODE" = 0
+check "and the first runs on" alive "$program"
+finish
