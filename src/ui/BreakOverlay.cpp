@@ -11,12 +11,17 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QVBoxLayout>
+
+// Off unless asked for (QT_LOGGING_RULES="respitekeeper.timing.debug=true"):
+// scripts/bench-idle reads how soon the break screen is painted.
+Q_LOGGING_CATEGORY(lcTiming, "respitekeeper.timing", QtInfoMsg)
 
 namespace {
 
@@ -106,6 +111,8 @@ void BreakOverlay::setInputHoldBackend(std::unique_ptr<InputHold> hold)
 
 void BreakOverlay::showBreak(BreakType type, const QString& message, int durationSeconds)
 {
+    m_sinceBreakStart.start();
+    m_firstPaintPending = true;
     closeOpenPopups();
     m_unmapCheck.stop();
     // A new break while one is showing starts over, hold included.
@@ -258,6 +265,10 @@ void BreakOverlay::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), m_settings->backgroundColor());
+    if (m_firstPaintPending) {
+        m_firstPaintPending = false;
+        qCDebug(lcTiming) << "break screen painted" << m_sinceBreakStart.elapsed() << "ms after the break began";
+    }
 }
 
 void BreakOverlay::changeEvent(QEvent* event)

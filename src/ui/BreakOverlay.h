@@ -2,6 +2,7 @@
 
 #include "scheduling/BreakType.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QMetaObject>
 #include <QTimer>
@@ -67,4 +68,6 @@ private:
     std::unique_ptr<InputHold> m_inputHold;
     QTimer m_unmapCheck;
     int m_unmapChecksLeft = 0;
+    QElapsedTimer m_sinceBreakStart;
+    bool m_firstPaintPending = false;
 };
