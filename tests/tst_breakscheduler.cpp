@@ -5,21 +5,34 @@
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
+#include <limits>
 #include <memory>
 
 namespace {
 
+// A user whose last input was at lastInputAt on the rig's clock (unknown when empty;
+// by default one who is always at the keyboard): the idle time grows with the
+// clock, as a real one does.
 class FakeLastInput : public LastInputSource
 {
 public:
-    std::optional<qint64> idleMs = 0;
+    explicit FakeLastInput(const qint64* now)
+        : m_now(now)
+    {}
+    std::optional<qint64> lastInputAt = std::numeric_limits<qint64>::max();
     int queries = 0;
-    bool canDetectIdle() override { return idleMs.has_value(); }
+    bool canDetectIdle() override { return lastInputAt.has_value(); }
     std::optional<qint64> millisecondsSinceLastInput() override
     {
         ++queries;
-        return idleMs;
+        if (!lastInputAt)
+            return std::nullopt;
+        return std::max<qint64>(0, *m_now - *lastInputAt);
     }
+
+private:
+    const qint64* m_now;
 };
 
 // A scheduler on a hand-driven clock; every signal is recorded in order.
@@ -33,7 +46,7 @@ struct Rig
 
     Rig()
     {
-        auto fake = std::make_unique<FakeLastInput>();
+        auto fake = std::make_unique<FakeLastInput>(&now);
         input = fake.get();
         scheduler.setLastInputSource(std::move(fake));
         scheduler.setClock([this] { return now; });
@@ -376,38 +389,50 @@ private slots:
         QCOMPARE(rig.scheduler.remainingSeconds(), 7200);
     }
 
+    // Five minutes after the last input the working countdown stands still, from the
+    // same second on as when the idle time is asked every second, and it runs again
+    // at the first input; the idle time is asked only when it could have passed.
     void idleFreezesWorkingAndPostponedOnly()
     {
         Rig rig;
+        rig.input->lastInputAt = 0;
         rig.scheduler.start();
+        rig.tick(299);
+        QCOMPARE(rig.scheduler.remainingSeconds(), 901);
+        QVERIFY2(rig.input->queries <= 2, qPrintable(QString::number(rig.input->queries)));
+        rig.tick(1); // 300 s without input: more than 299 999 ms
         rig.tick(100);
-        rig.input->idleMs = 300000;
-        rig.tick(1000);
-        QCOMPARE(rig.scheduler.remainingSeconds(), 1100);
-        rig.input->idleMs = 299999;
-        rig.tick(1100);
-        QCOMPARE(rig.scheduler.state(), BreakScheduler::Warning);
+        QCOMPARE(rig.scheduler.remainingSeconds(), 901);
+        rig.input->lastInputAt = rig.now;
+        rig.tick(1);
+        QCOMPARE(rig.scheduler.remainingSeconds(), 900);
+        rig.input->lastInputAt = std::numeric_limits<qint64>::max(); // at the keyboard again
+        rig.tick(899);
 
-        // The warning and the break run on whatever the user does.
-        rig.input->idleMs = 600000;
+        // The warning and the break run on whatever the user does; the user's last
+        // input is at the warning. A postponed break waits for the user again: 300 s
+        // after that input, 285 s into the postponement, its countdown stands still.
+        rig.input->lastInputAt = rig.now;
+        rig.tick(1);
+        QCOMPARE(rig.scheduler.state(), BreakScheduler::Warning);
         rig.tick(10);
         QVERIFY(rig.scheduler.isOnBreak());
         const int queriesBefore = rig.input->queries;
-        rig.tick(5);
+        rig.tick(4);
         QCOMPARE(rig.input->queries, queriesBefore);
         rig.scheduler.postponeBreak();
-        rig.tick(100);
-        QCOMPARE(rig.scheduler.remainingSeconds(), 300);
+        rig.tick(400);
+        QCOMPARE(rig.scheduler.remainingSeconds(), 16);
 
         // Unknown idle time counts as an active user.
-        rig.input->idleMs.reset();
-        rig.tick(100);
-        QCOMPARE(rig.scheduler.remainingSeconds(), 200);
+        rig.input->lastInputAt.reset();
+        rig.tick(10);
+        QCOMPARE(rig.scheduler.remainingSeconds(), 6);
 
-        rig.input->idleMs = 600000;
+        rig.input->lastInputAt = rig.now - 600000;
         rig.settings.setIdlePauseEnabled(false);
-        rig.tick(100);
-        QCOMPARE(rig.scheduler.remainingSeconds(), 100);
+        rig.tick(5);
+        QCOMPARE(rig.scheduler.remainingSeconds(), 1);
     }
 
     void tickDifferenceSurvivesTheCounterWrap()

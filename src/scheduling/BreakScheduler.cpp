@@ -23,6 +23,9 @@ BreakScheduler::BreakScheduler(SettingsManager* settings, QObject* parent)
     elapsed->start();
     m_clock = [elapsed] { return elapsed->elapsed(); };
 
+    // Whole-second timers of the program fire together, in one wake-up; counting
+    // follows the clock, so the timer's phase does not matter.
+    m_timer.setTimerType(Qt::VeryCoarseTimer);
     m_timer.setInterval(1000);
     connect(&m_timer, &QTimer::timeout, this, &BreakScheduler::onTick);
 }
@@ -32,6 +35,7 @@ BreakScheduler::~BreakScheduler() = default;
 void BreakScheduler::setLastInputSource(std::unique_ptr<LastInputSource> source)
 {
     m_lastInput = std::move(source);
+    m_idleQueryDue = std::numeric_limits<qint64>::min();
 }
 
 void BreakScheduler::setClock(Clock clock)
@@ -39,6 +43,7 @@ void BreakScheduler::setClock(Clock clock)
     m_clock = std::move(clock);
     m_periodStart = m_clock();
     m_countedSeconds = 0;
+    m_idleQueryDue = std::numeric_limits<qint64>::min();
 }
 
 int BreakScheduler::microInterval() const
@@ -130,8 +135,17 @@ bool BreakScheduler::userIsIdle()
 {
     if (!m_lastInput)
         return false;
-    const std::optional<qint64> idleMs = m_lastInput->millisecondsSinceLastInput();
-    return idleMs && *idleMs > IdleLimitMs;
+    // The idle time grows no faster than the clock: after a reading of I ms it
+    // cannot pass the limit within the next (limit - I) ms, so there is nothing to
+    // ask until then. An unknown idle time counts as an active user.
+    const qint64 now = m_clock();
+    if (now < m_idleQueryDue)
+        return false;
+    const qint64 idleMs = m_lastInput->millisecondsSinceLastInput().value_or(0);
+    if (idleMs > IdleLimitMs)
+        return true;
+    m_idleQueryDue = now + (IdleLimitMs - idleMs);
+    return false;
 }
 
 void BreakScheduler::startCycle()

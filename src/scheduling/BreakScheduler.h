@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <limits>
 #include <memory>
 
 class LastInputSource;
@@ -105,4 +106,6 @@ private:
     qint64 m_periodStart = 0;
     qint64 m_countedSeconds = 0;
     quint64 m_periodGeneration = 0;
+    // No idle-time query is needed before this time of m_clock.
+    qint64 m_idleQueryDue = std::numeric_limits<qint64>::min();
 };

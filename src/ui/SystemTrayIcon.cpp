@@ -22,6 +22,8 @@ SystemTrayIcon::SystemTrayIcon(BreakScheduler* scheduler, SettingsManager* setti
     connect(&m_trayIcon, &QSystemTrayIcon::activated, this, &SystemTrayIcon::onActivated);
     connect(m_scheduler, &BreakScheduler::breakStateChanged, this, &SystemTrayIcon::onBreakStateChanged);
     connect(m_scheduler, &BreakScheduler::runningChanged, this, &SystemTrayIcon::onRunningChanged);
+    // Fires in the same wake-up as the scheduler's one-second timer.
+    m_tooltipTimer.setTimerType(Qt::VeryCoarseTimer);
     m_tooltipTimer.setInterval(1000);
     connect(&m_tooltipTimer, &QTimer::timeout, this, &SystemTrayIcon::updateTooltip);
     updateIcon();
