@@ -16,7 +16,7 @@ SystemTrayIcon::SystemTrayIcon(BreakScheduler* scheduler, SettingsManager* setti
     , m_settingsDialog(settingsDialog)
 {
     createMenu();
-    m_trayIcon.setIcon(QIcon(QStringLiteral(":/icons/idle.svg")));
+    showPicture(QStringLiteral(":/icons/idle.svg"));
     m_trayIcon.setToolTip(tr("RespiteKeeper"));
     m_trayIcon.show();
     connect(&m_trayIcon, &QSystemTrayIcon::activated, this, &SystemTrayIcon::onActivated);
@@ -76,7 +76,17 @@ QString SystemTrayIcon::iconPath() const
 
 void SystemTrayIcon::updateIcon()
 {
-    m_trayIcon.setIcon(QIcon(iconPath()));
+    showPicture(iconPath());
+}
+
+void SystemTrayIcon::showPicture(const QString& path)
+{
+    // One icon object per picture: a new one each time would draw the picture
+    // again and leave another copy in the pixmap cache at every change of state.
+    auto icon = m_icons.constFind(path);
+    if (icon == m_icons.cend())
+        icon = m_icons.insert(path, QIcon(path));
+    m_trayIcon.setIcon(*icon);
 }
 
 void SystemTrayIcon::updateTooltip()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QIcon>
 #include <QMenu>
 #include <QObject>
 #include <QSystemTrayIcon>
@@ -35,6 +37,7 @@ private slots:
 private:
     void createMenu();
     void updateIcon();
+    void showPicture(const QString& path);
     void updateTooltip();
     void updateState();
     void retranslateMenu();
@@ -51,4 +54,5 @@ private:
     QAction* m_settingsAction = nullptr;
     QAction* m_quitAction = nullptr;
     QTimer m_tooltipTimer;
+    QHash<QString, QIcon> m_icons; // by resource path
 };
