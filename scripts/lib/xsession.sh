@@ -5,6 +5,11 @@
 
 RK_SCRIPTS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
+# bash runs the EXIT trap on a plain exit only: a script that is interrupted or
+# terminated exits through it too, so that its display and programs go with it.
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
 rk_wait_for() { # SECONDS COMMAND...
     local deadline=$((SECONDS + $1))
     shift
@@ -19,7 +24,9 @@ rk_start_xvfb() { # WORKDIR [GEOMETRY]
     local dir=$1 geometry=${2:-1280x800x24}
     mkdir -p "$dir"
     : >"$dir/display"
-    Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+    # -noreset: the server would reset whenever its last client leaves, and refuse
+    # connections meanwhile.
+    Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp -noreset 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
     RK_XVFB_PID=$!
     if ! rk_wait_for 15 test -s "$dir/display"; then
         echo "Xvfb did not start; see $dir/xvfb.log" >&2
