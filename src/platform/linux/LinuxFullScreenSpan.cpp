@@ -71,8 +71,5 @@ void spanFullScreen(const QWidget* window, const QRect& area)
     event.data.data32[2] = uint32_t(left);
     event.data.data32[3] = uint32_t(right);
     event.data.data32[4] = 1; // a normal application asks
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    xcb_send_event(connection, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&event));
-    xcb_flush(connection);
+    sendToWindowManager(connection, &event);
 }

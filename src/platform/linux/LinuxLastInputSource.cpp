@@ -20,7 +20,7 @@ public:
         const xcb_query_extension_reply_t* ext = xcb_get_extension_data(m_connection, &xcb_screensaver_id);
         m_available = ext && ext->present;
         if (m_available)
-            m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+            m_root = x11RootWindow(m_connection);
     }
 
     bool canDetectIdle() override { return m_available; }

@@ -29,11 +29,8 @@ void withdrawWindow(const QWidget* window)
     // window is withdrawn, so that it does not map it again.
     xcb_unmap_notify_event_t event = {};
     event.response_type = XCB_UNMAP_NOTIFY;
-    event.event = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    event.event = x11RootWindow(connection);
     event.window = id;
     event.from_configure = 0;
-    xcb_send_event(connection, 0, event.event,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&event));
-    xcb_flush(connection);
+    sendToWindowManager(connection, &event);
 }

@@ -2,7 +2,7 @@
 
 #include <QGuiApplication>
 
-struct xcb_connection_t;
+#include <xcb/xcb.h>
 
 // The XCB connection of the display Qt uses, or null when Qt does not run on X11.
 inline xcb_connection_t* x11Connection()
@@ -11,4 +11,20 @@ inline xcb_connection_t* x11Connection()
         return nullptr;
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     return x11 ? x11->connection() : nullptr;
+}
+
+// The root window of the display's first screen.
+inline xcb_window_t x11RootWindow(xcb_connection_t* connection)
+{
+    return xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+}
+
+// Sends a request to the window manager: an event to the root window, as the
+// window-manager conventions (ICCCM, EWMH) ask for, flushed at once.
+inline void sendToWindowManager(xcb_connection_t* connection, const void* event)
+{
+    xcb_send_event(connection, 0, x11RootWindow(connection),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   static_cast<const char*>(event));
+    xcb_flush(connection);
 }
