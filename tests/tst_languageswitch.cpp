@@ -165,6 +165,7 @@ private slots:
 
         popup.showWarning(Long, 10);
         overlay.showBreak(Micro, settings.microBreakMessages().first(), 20);
+        dialog.show();
         auto* combo = dialog.findChild<QComboBox*>("m_languageCombo");
         auto* micro = dialog.findChild<QSpinBox*>("m_microBreakIntervalSpin");
         auto* apply = dialog.findChild<QPushButton*>("m_applyButton");

@@ -35,6 +35,7 @@ private:
     }
     template <typename T> static T* child(QDialog& dialog, const char* name)
     {
+        dialog.show(); // the form is built on the first show
         T* widget = dialog.findChild<T*>(name);
         if (!widget)
             qFatal("no widget %s", name);

@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QIcon>
 #include <QLocalServer>
+#include <QPixmap>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
@@ -63,7 +64,8 @@ int runRespiteKeeper(int& argc, char** argv)
         server, &QLocalServer::newConnection, server, [server] { handleShowRequest(server); }, Qt::DirectConnection);
 
     loadStyleSheet(app);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/RespiteKeeper.ico")));
+    // Named as an icon file, so that reading it loads no other image plugin.
+    QApplication::setWindowIcon(QIcon(QPixmap(QStringLiteral(":/RespiteKeeper.ico"), "ico")));
 
     if (!waitForSystemTray(systemTrayWaitMs()))
         return 1;

@@ -48,6 +48,19 @@ BreakOverlay::BreakOverlay(SettingsManager* settings, QWidget* parent)
     , m_settings(settings)
     , m_inputHold(createInputHold())
 {
+    m_countdownTimer.setInterval(1000);
+    connect(&m_countdownTimer, &QTimer::timeout, this, &BreakOverlay::onCountdownTick);
+
+    m_unmapCheck.setInterval(UnmapCheckIntervalMs);
+    connect(&m_unmapCheck, &QTimer::timeout, this, [this] { checkUnmapped(); });
+}
+
+// The labels, the bar and the button are made when the first break shows: until
+// then the program carries no widgets it has not needed yet.
+void BreakOverlay::ensureBuilt()
+{
+    if (m_countdownLabel)
+        return;
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(60, 60, 60, 60);
     layout->setSpacing(16);
@@ -90,12 +103,6 @@ BreakOverlay::BreakOverlay(SettingsManager* settings, QWidget* parent)
     rowLayout->addWidget(m_postponeButton);
     rowLayout->addStretch(0);
     layout->addWidget(buttonRow, 0, Qt::AlignCenter);
-
-    m_countdownTimer.setInterval(1000);
-    connect(&m_countdownTimer, &QTimer::timeout, this, &BreakOverlay::onCountdownTick);
-
-    m_unmapCheck.setInterval(UnmapCheckIntervalMs);
-    connect(&m_unmapCheck, &QTimer::timeout, this, [this] { checkUnmapped(); });
 }
 
 BreakOverlay::~BreakOverlay()
@@ -113,6 +120,7 @@ void BreakOverlay::showBreak(BreakType type, const QString& message, int duratio
 {
     m_sinceBreakStart.start();
     m_firstPaintPending = true;
+    ensureBuilt();
     closeOpenPopups();
     m_unmapCheck.stop();
     // A new break while one is showing starts over, hold included.
@@ -274,7 +282,7 @@ void BreakOverlay::paintEvent(QPaintEvent*)
 void BreakOverlay::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() != QEvent::LanguageChange)
+    if (event->type() != QEvent::LanguageChange || !m_postponeButton)
         return;
     m_postponeButton->setText(tr("Postpone"));
     applyPostponeRule();

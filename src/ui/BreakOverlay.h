@@ -46,6 +46,7 @@ private slots:
     void onScreenGeometryChanged();
 
 private:
+    void ensureBuilt();
     void updateCountdownText();
     void applyPostponeRule();
     void applyScreenGeometry();
@@ -55,10 +56,10 @@ private:
     void checkUnmapped();
 
     SettingsManager* m_settings;
-    QLabel* m_messageLabel;
-    QLabel* m_countdownLabel;
-    QProgressBar* m_progressBar;
-    QPushButton* m_postponeButton;
+    QLabel* m_messageLabel = nullptr;
+    QLabel* m_countdownLabel = nullptr;
+    QProgressBar* m_progressBar = nullptr;
+    QPushButton* m_postponeButton = nullptr;
     QTimer m_countdownTimer;
     QList<QMetaObject::Connection> m_screenConnections;
     int m_remainingSeconds = 0;

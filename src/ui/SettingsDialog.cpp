@@ -15,13 +15,30 @@ SettingsDialog::SettingsDialog(SettingsManager* settings, QWidget* parent)
     , m_settings(settings)
     , m_currentColor(0, 120, 212)
 {
-    setupUi(this);
     setObjectName(QStringLiteral("RespiteKeeperSettings"));
+    setWindowTitle(tr("RespiteKeeper Settings"));
+    setMinimumSize(480, 500);
+}
+
+void SettingsDialog::setVisible(bool visible)
+{
+    if (visible)
+        ensureBuilt();
+    QDialog::setVisible(visible);
+}
+
+// The form is built when the dialog is first shown (or first used): until then the
+// program does not load the fonts and widget code that only this dialog needs.
+void SettingsDialog::ensureBuilt()
+{
+    if (m_built)
+        return;
+    m_built = true;
+    setupUi(this);
+    setWindowTitle(tr("RespiteKeeper Settings"));
     m_languageCombo->setItemData(0, QStringLiteral("system"));
     m_languageCombo->setItemData(1, QStringLiteral("en"));
     m_languageCombo->setItemData(2, QStringLiteral("zh"));
-    setWindowTitle(tr("RespiteKeeper Settings"));
-    setMinimumSize(480, 500);
 
     m_emailLabel->setOpenExternalLinks(true);
     m_emailLabel->setTextFormat(Qt::RichText);
@@ -100,6 +117,7 @@ void SettingsDialog::loadSettings()
 
 void SettingsDialog::onApply()
 {
+    ensureBuilt();
     m_settings->setMicroBreakInterval(m_microBreakIntervalSpin->value() * 60);
     m_settings->setMicroBreakDuration(m_microBreakDurationSpin->value());
     m_settings->setLongBreakInterval(m_longBreakIntervalSpin->value() * 60);
@@ -126,6 +144,7 @@ void SettingsDialog::onAccept()
 // comes up meanwhile must still take the user's clicks.
 void SettingsDialog::onPickColor()
 {
+    ensureBuilt();
     QColorDialog picker(m_currentColor, this);
     picker.setWindowTitle(tr("Select Background Color"));
     picker.setWindowModality(Qt::WindowModal);
@@ -145,6 +164,7 @@ void SettingsDialog::updateColorButton()
 
 void SettingsDialog::onResetDefaults()
 {
+    ensureBuilt();
     QMessageBox question(QMessageBox::Question, tr("Reset Settings"), tr("Reset all settings to defaults?"),
                          QMessageBox::Yes | QMessageBox::No, this);
     question.setWindowModality(Qt::WindowModal);
@@ -159,7 +179,9 @@ void SettingsDialog::changeEvent(QEvent* event)
     QDialog::changeEvent(event);
     if (event->type() != QEvent::LanguageChange)
         return;
-    retranslateUi(this);
+    if (m_built) {
+        retranslateUi(this);
+        setLocalTexts();
+    }
     setWindowTitle(tr("RespiteKeeper Settings"));
-    setLocalTexts();
 }

@@ -20,6 +20,8 @@ public:
 
     explicit SettingsDialog(SettingsManager* settings, QWidget* parent = nullptr);
 
+    void setVisible(bool visible) override;
+
 public slots:
     void onResetDefaults();
     void onApply();
@@ -30,6 +32,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    void ensureBuilt();
     void loadSettings();
     void updateColorButton();
     void setLocalTexts();
@@ -38,4 +41,5 @@ private:
 
     SettingsManager* m_settings;
     QColor m_currentColor;
+    bool m_built = false;
 };

@@ -6,7 +6,97 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QIcon>
+#include <QIconEngine>
+#include <QImage>
+#include <QPainter>
+#include <QPixmap>
+#include <QResource>
+#include <iterator>
+
+namespace {
+
+// The state pictures drawn from their SVGs at build time, in these sizes (see
+// src/CMakeLists.txt). Showing them instead of the SVGs keeps the fonts for the
+// SVGs' glyphs unloaded while only the tray icon is up.
+constexpr int PictureSizes[] = {16, 20, 22, 24, 32, 40, 48, 64};
+
+// Hands out the ready picture nearest to the size asked for, the last one kept.
+// The pictures are plain pixel rows in the resource collection: reading an image
+// file would load every image format plugin.
+class TrayPictureEngine : public QIconEngine
+{
+public:
+    explicit TrayPictureEngine(const QString& name)
+        : m_name(name)
+    {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        if (m_last.size() == size)
+            return m_last;
+        const int wanted = qMax(size.width(), size.height());
+        int chosen = PictureSizes[std::size(PictureSizes) - 1];
+        for (int side : PictureSizes) {
+            if (side >= wanted) {
+                chosen = side;
+                break;
+            }
+        }
+        const QResource rows(path(m_name, chosen));
+        const QByteArray bytes = rows.uncompressedData();
+        if (bytes.size() != chosen * chosen * 4)
+            return {};
+        QPixmap picture = QPixmap::fromImage(QImage(reinterpret_cast<const uchar*>(bytes.constData()), chosen, chosen,
+                                                    QImage::Format_ARGB32_Premultiplied)
+                                                 .copy());
+        if (picture.size() != size)
+            picture = picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        m_last = picture;
+        return picture;
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal ratio = painter->device()->devicePixelRatio();
+        QPixmap picture = pixmap(rect.size() * ratio, mode, state);
+        picture.setDevicePixelRatio(ratio);
+        painter->drawPixmap(rect, picture);
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        QList<QSize> sizes;
+        for (int side : PictureSizes)
+            sizes.append(QSize(side, side));
+        return sizes;
+    }
+
+    QIconEngine* clone() const override { return new TrayPictureEngine(m_name); }
+
+    static QString path(const QString& name, int side)
+    {
+        return QStringLiteral(":/icons/tray/%1-%2.argb32").arg(name).arg(side);
+    }
+
+private:
+    QString m_name;
+    QPixmap m_last;
+};
+
+// A state picture as the tray shows it: the ready pictures when the program has
+// them, else the SVG itself.
+QIcon trayPicture(const QString& svgPath)
+{
+    const QString name = QFileInfo(svgPath).completeBaseName();
+    if (QFile::exists(TrayPictureEngine::path(name, PictureSizes[0])))
+        return QIcon(new TrayPictureEngine(name));
+    return QIcon(svgPath);
+}
+
+} // namespace
 
 SystemTrayIcon::SystemTrayIcon(BreakScheduler* scheduler, SettingsManager* settings, SettingsDialog* settingsDialog,
                                QObject* parent)
@@ -85,7 +175,7 @@ void SystemTrayIcon::showPicture(const QString& path)
     // again and leave another copy in the pixmap cache at every change of state.
     auto icon = m_icons.constFind(path);
     if (icon == m_icons.cend())
-        icon = m_icons.insert(path, QIcon(path));
+        icon = m_icons.insert(path, trayPicture(path));
     m_trayIcon.setIcon(*icon);
 }
 

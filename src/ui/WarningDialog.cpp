@@ -15,6 +15,16 @@ WarningDialog::WarningDialog(SettingsManager* settings, QWidget* parent)
     : QWidget(parent)
     , m_settings(settings)
 {
+    m_countdownTimer.setInterval(1000);
+    connect(&m_countdownTimer, &QTimer::timeout, this, &WarningDialog::onTick);
+}
+
+// The labels and the button are made when the popup is first shown: until then
+// the program carries no widgets it has not needed yet.
+void WarningDialog::ensureBuilt()
+{
+    if (m_titleLabel)
+        return;
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 16, 24, 16);
     layout->setSpacing(8);
@@ -41,9 +51,6 @@ WarningDialog::WarningDialog(SettingsManager* settings, QWidget* parent)
     m_postponeButton->setCursor(Qt::PointingHandCursor);
     connect(m_postponeButton, &QPushButton::clicked, this, &WarningDialog::onPostponeClicked);
     layout->addWidget(m_postponeButton, 0, Qt::AlignCenter);
-
-    m_countdownTimer.setInterval(1000);
-    connect(&m_countdownTimer, &QTimer::timeout, this, &WarningDialog::onTick);
 }
 
 QString WarningDialog::countdownText(int seconds)
@@ -59,6 +66,8 @@ QString WarningDialog::countdownText(int seconds)
 // does not restyle a widget by itself when that name changes.
 void WarningDialog::repolish()
 {
+    if (!m_countdownLabel)
+        return;
     for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(m_countdownLabel)}) {
         widget->style()->unpolish(widget);
         widget->style()->polish(widget);
@@ -91,6 +100,7 @@ QString WarningDialog::breakTitle() const
 
 void WarningDialog::showWarning(BreakType type, int seconds)
 {
+    ensureBuilt();
     m_isShutdownWarning = false;
     m_remainingSeconds = seconds;
     m_breakType = type;
@@ -107,6 +117,7 @@ void WarningDialog::showWarning(BreakType type, int seconds)
 
 void WarningDialog::showShutdownWarning(int seconds)
 {
+    ensureBuilt();
     m_isShutdownWarning = true;
     setObjectName(QStringLiteral("shutdownWarning"));
     repolish();
@@ -161,7 +172,7 @@ void WarningDialog::paintEvent(QPaintEvent*)
 void WarningDialog::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() != QEvent::LanguageChange)
+    if (event->type() != QEvent::LanguageChange || !m_postponeButton)
         return;
     m_postponeButton->setText(tr("Postpone"));
     if (m_isShutdownWarning) {

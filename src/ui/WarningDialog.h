@@ -38,16 +38,17 @@ private slots:
     void onPostponeClicked();
 
 private:
+    void ensureBuilt();
     void applyWindowSetup();
     void moveToCorner();
     void repolish();
     QString breakTitle() const;
 
     SettingsManager* m_settings;
-    QLabel* m_titleLabel;
-    QLabel* m_countdownLabel;
-    QLabel* m_messageLabel;
-    QPushButton* m_postponeButton;
+    QLabel* m_titleLabel = nullptr;
+    QLabel* m_countdownLabel = nullptr;
+    QLabel* m_messageLabel = nullptr;
+    QPushButton* m_postponeButton = nullptr;
     QTimer m_countdownTimer;
     int m_remainingSeconds = 0;
     BreakType m_breakType = Micro;
