@@ -1,11 +1,44 @@
 #pragma once
 
+#include "app/Program.h"
 #include "platform/InputHold.h"
 #include "platform/LastInputSource.h"
+#include "scheduling/BreakScheduler.h"
+#include "ui/BreakOverlay.h"
 
 #include <QCoreApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTranslator>
 #include <QWidget>
+#include <limits>
+
+// Settings of a test's own in a temporary folder; store() writes values as an
+// earlier run of the program would have left them.
+class StoredSettings
+{
+public:
+    explicit StoredSettings(const QVariantMap& values = {})
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
+        if (!values.isEmpty())
+            store(values);
+    }
+    QString path() const { return m_dir.path() + QStringLiteral("/RespiteKeeper/RespiteKeeper.conf"); }
+    QVariant value(const QString& key) const { return QSettings(path(), QSettings::IniFormat).value(key); }
+    void store(const QVariantMap& values, bool versioned = true) const
+    {
+        QSettings file(path(), QSettings::IniFormat);
+        if (versioned)
+            file.setValue(QStringLiteral("version"), 2);
+        for (auto it = values.cbegin(); it != values.cend(); ++it)
+            file.setValue(it.key(), it.value());
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
 
 // A translator that shows every text in brackets, so a test sees which texts a
 // window set again after a language change.
@@ -19,12 +52,27 @@ public:
     bool isEmpty() const override { return false; }
 };
 
-// A user who is always at the keyboard.
-class ActiveUser : public LastInputSource
+// A user whose last input was at lastInputAt on a test's clock (unknown when
+// empty; by default one who is always at the keyboard).
+class FakeLastInput : public LastInputSource
 {
 public:
-    bool canDetectIdle() override { return true; }
-    std::optional<qint64> millisecondsSinceLastInput() override { return 0; }
+    explicit FakeLastInput(const qint64* now)
+        : m_now(now)
+    {}
+    std::optional<qint64> lastInputAt = std::numeric_limits<qint64>::max();
+    int queries = 0;
+    bool canDetectIdle() override { return lastInputAt.has_value(); }
+    std::optional<qint64> millisecondsSinceLastInput() override
+    {
+        ++queries;
+        if (!lastInputAt)
+            return std::nullopt;
+        return std::max<qint64>(0, *m_now - *lastInputAt);
+    }
+
+private:
+    const qint64* m_now;
 };
 
 // An input hold that only records what it was asked.
@@ -53,6 +101,48 @@ public:
 
 private:
     Log* m_log;
+};
+
+// Time for a break scheduler, driven by hand.
+struct ManualClock
+{
+    qint64 now = 0;
+    FakeLastInput* input = nullptr;
+
+    void drive(BreakScheduler& scheduler)
+    {
+        scheduler.setClock([this] { return now; });
+        auto fake = std::make_unique<FakeLastInput>(&now);
+        input = fake.get();
+        scheduler.setLastInputSource(std::move(fake));
+    }
+    // Timer timeouts, stepMs apart.
+    void tick(BreakScheduler& scheduler, int count = 1, qint64 stepMs = 1000)
+    {
+        for (int i = 0; i < count; ++i) {
+            now += stepMs;
+            QMetaObject::invokeMethod(&scheduler, "onTick", Qt::DirectConnection);
+        }
+    }
+};
+
+// The whole program as start-up builds it, in its own settings, on a hand-driven
+// clock and with a recording input hold; started.
+struct RunningProgram
+{
+    StoredSettings stored;
+    Program program;
+    ManualClock clock;
+    FakeInputHold::Log hold;
+
+    explicit RunningProgram(const QVariantMap& values = {})
+        : stored(values)
+    {
+        clock.drive(*program.breakScheduler);
+        program.breakOverlay->setInputHoldBackend(std::make_unique<FakeInputHold>(&hold));
+        program.start();
+    }
+    void tick(int count = 1) { clock.tick(*program.breakScheduler, count); }
 };
 
 // Installs or removes a translator and delivers the language-change events that

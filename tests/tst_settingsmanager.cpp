@@ -1,163 +1,113 @@
+#include "TestHelpers.h"
 #include "settings/SettingsManager.h"
 
-#include <QMetaMethod>
-#include <QMetaProperty>
+#include <QDir>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
-// Each test works on settings of its own in a temporary folder.
+namespace {
+void verifyDefaults(const SettingsManager& s)
+{
+    QCOMPARE(s.microBreakInterval(), 1200);
+    QCOMPARE(s.microBreakDuration(), 20);
+    QCOMPARE(s.longBreakInterval(), 3600);
+    QCOMPARE(s.longBreakDuration(), 300);
+    QCOMPARE(s.backgroundColor(), QColor(0, 120, 212));
+    QCOMPARE(s.shutdownHour(), 22);
+    QCOMPARE(s.language(), QStringLiteral("system"));
+}
+} // namespace
+
 class TestSettingsManager : public QObject
 {
     Q_OBJECT
 
-private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-
-    QString storePath() const { return m_dir->path() + QStringLiteral("/RespiteKeeper/RespiteKeeper.conf"); }
-    QSettings stored() const { return QSettings(storePath(), QSettings::IniFormat); }
-    void writeStored(const QVariantMap& values)
-    {
-        QSettings settings(storePath(), QSettings::IniFormat);
-        for (auto it = values.cbegin(); it != values.cend(); ++it)
-            settings.setValue(it.key(), it.value());
-        settings.sync();
-    }
-    void writeRaw(const QByteArray& bytes)
-    {
-        QDir().mkpath(QFileInfo(storePath()).path());
-        QFile file(storePath());
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
-    void verifyDefaults(const SettingsManager& s)
-    {
-        QCOMPARE(s.microBreakInterval(), 1200);
-        QCOMPARE(s.microBreakDuration(), 20);
-        QCOMPARE(s.longBreakInterval(), 3600);
-        QCOMPARE(s.longBreakDuration(), 300);
-        QCOMPARE(s.backgroundColor(), QColor(0, 120, 212));
-        QCOMPARE(s.shutdownHour(), 22);
-        QCOMPARE(s.shutdownMinute(), 0);
-        QCOMPARE(s.language(), QStringLiteral("system"));
-    }
+    std::unique_ptr<StoredSettings> m_stored;
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir->path());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir->path());
-    }
+    void init() { m_stored = std::make_unique<StoredSettings>(); }
 
     void firstStartStoresEveryKeyWithItsDefault()
     {
         SettingsManager settings;
         settings.load();
         verifyDefaults(settings);
-
-        QSettings s = stored();
-        QCOMPARE(s.value("version").toInt(), 2);
-        const QVariantMap expected{
-            {"microBreakInterval", 1200},   {"microBreakDuration", 20}, {"longBreakInterval", 3600},
-            {"longBreakDuration", 300},     {"postponeEnabled", true},  {"showOnAllMonitors", true},
-            {"autoStartAtBoot", true},      {"idlePauseEnabled", true}, {"language", "system"},
-            {"backgroundColor", "#0078d4"}, {"shutdownEnabled", false}, {"shutdownHour", 22},
-            {"shutdownMinute", 0}};
-        QCOMPARE(s.allKeys().size(), expected.size() + 1);
+        const QVariantMap expected{{"version", 2},
+                                   {"microBreakInterval", 1200},
+                                   {"microBreakDuration", 20},
+                                   {"longBreakInterval", 3600},
+                                   {"longBreakDuration", 300},
+                                   {"postponeEnabled", true},
+                                   {"showOnAllMonitors", true},
+                                   {"autoStartAtBoot", true},
+                                   {"idlePauseEnabled", true},
+                                   {"language", "system"},
+                                   {"backgroundColor", "#0078d4"},
+                                   {"shutdownEnabled", false},
+                                   {"shutdownHour", 22},
+                                   {"shutdownMinute", 0}};
+        QCOMPARE(QSettings(m_stored->path(), QSettings::IniFormat).allKeys().size(), expected.size());
         for (auto it = expected.cbegin(); it != expected.cend(); ++it)
-            QCOMPARE(s.value(it.key()).toString(), it.value().toString());
+            QCOMPARE(m_stored->value(it.key()).toString(), it.value().toString());
     }
 
     void migratesVersionOneMinutes_data()
     {
         QTest::addColumn<QVariantMap>("storedValues");
-        QTest::addColumn<int>("microInterval");
-        QTest::addColumn<int>("longInterval");
-        QTest::addColumn<int>("longDuration");
+        QTest::addColumn<QList<int>>("loaded"); // micro interval, long interval, long duration
         QTest::newRow("minutes become seconds")
-            << QVariantMap{{"microBreakInterval", 25}, {"longBreakInterval", 90}, {"longBreakDuration", 10}} << 1500
-            << 5400 << 600;
-        QTest::newRow("values beyond the minute ranges stay as seconds")
-            << QVariantMap{{"longBreakInterval", 480}, {"longBreakDuration", 60}, {"microBreakInterval", 120}} << 120
-            << 480 << 60;
+            << QVariantMap{{"microBreakInterval", 119}, {"longBreakInterval", 479}, {"longBreakDuration", 59}}
+            << QList<int>{7140, 28740, 3540};
+        QTest::newRow("values past the minute ranges stay seconds")
+            << QVariantMap{{"microBreakInterval", 120}, {"longBreakInterval", 480}, {"longBreakDuration", 60}}
+            << QList<int>{120, 480, 60};
         QTest::newRow("explicit version 1 is migrated too")
-            << QVariantMap{{"version", 1}, {"microBreakInterval", 30}} << 1800 << 3600 << 300;
-        QTest::newRow("version 2 is read as it is, without clamping")
-            << QVariantMap{{"version", 2}, {"microBreakInterval", 30}, {"longBreakInterval", 90}} << 30 << 90 << 300;
+            << QVariantMap{{"version", 1}, {"microBreakInterval", 30}} << QList<int>{1800, 3600, 300};
+        QTest::newRow("version 2 is read as it is")
+            << QVariantMap{{"version", 2}, {"microBreakInterval", 30}, {"longBreakInterval", 90}}
+            << QList<int>{30, 90, 300};
     }
 
     void migratesVersionOneMinutes()
     {
         QFETCH(QVariantMap, storedValues);
-        writeStored(storedValues);
-        SettingsManager settings;
-        settings.load();
-        QTEST(settings.microBreakInterval(), "microInterval");
-        QTEST(settings.longBreakInterval(), "longInterval");
-        QTEST(settings.longBreakDuration(), "longDuration");
-        QCOMPARE(stored().value("version").toInt(), 2);
-    }
-
-    void migrationRunsOnlyOnce()
-    {
-        writeStored({{"microBreakInterval", 25}});
-        {
+        QFETCH(QList<int>, loaded);
+        m_stored->store(storedValues, false);
+        for (int run = 0; run < 2; ++run) { // the second run must not migrate again
             SettingsManager settings;
             settings.load();
+            QCOMPARE(
+                (QList<int>{settings.microBreakInterval(), settings.longBreakInterval(), settings.longBreakDuration()}),
+                loaded);
         }
-        SettingsManager again;
-        again.load();
-        QCOMPARE(again.microBreakInterval(), 1500);
+        QCOMPARE(m_stored->value("version").toInt(), 2);
     }
 
     void settersApplyTheirRules()
     {
         SettingsManager s;
-        s.setLongBreakInterval(5000);
+        QSignalSpy changed(&s, &SettingsManager::settingsChanged);
+        s.setLongBreakInterval(5000); // down to a multiple of the micro interval
         QCOMPARE(s.longBreakInterval(), 4800);
-        s.setLongBreakInterval(100);
+        s.setLongBreakInterval(100); // at least one micro interval
         QCOMPARE(s.longBreakInterval(), 1200);
-
-        s.setLongBreakInterval(3600);
-        s.setMicroBreakInterval(1800);
+        s.setLongBreakInterval(4800);
+        s.setMicroBreakInterval(1800); // the long interval follows
         QCOMPARE(s.longBreakInterval(), 3600);
-        s.setMicroBreakInterval(1200);
-        s.setLongBreakInterval(4000); // rounds down to 3600 already
-        QCOMPARE(s.longBreakInterval(), 3600);
-
-        SettingsManager t;
-        t.setLongBreakInterval(4800);
-        t.setMicroBreakInterval(1800);
-        QCOMPARE(t.longBreakInterval(), 3600);
-        t.setMicroBreakInterval(7200);
-        QCOMPARE(t.microBreakInterval(), 7200);
-        QCOMPARE(t.longBreakInterval(), 7200);
-
-        t.setMicroBreakInterval(30);
-        QCOMPARE(t.microBreakInterval(), 60);
-        t.setMicroBreakDuration(1);
-        QCOMPARE(t.microBreakDuration(), 5);
-        t.setLongBreakDuration(10);
-        QCOMPARE(t.longBreakDuration(), 60);
-        t.setShutdownHour(24);
-        QCOMPARE(t.shutdownHour(), 23);
-        t.setShutdownMinute(-5);
-        QCOMPARE(t.shutdownMinute(), 0);
-        t.setShutdownMinute(60);
-        QCOMPARE(t.shutdownMinute(), 59);
-    }
-
-    void settersEmitNothing()
-    {
-        SettingsManager s;
-        QSignalSpy spy(&s, &SettingsManager::settingsChanged);
-        s.setMicroBreakInterval(600);
-        s.setLanguage("zh");
-        s.setBackgroundColor(Qt::red);
-        QCOMPARE(spy.count(), 0);
+        s.setMicroBreakInterval(7200);
+        QCOMPARE(s.longBreakInterval(), 7200);
+        s.setMicroBreakInterval(30);
+        s.setMicroBreakDuration(4);
+        s.setLongBreakDuration(10);
+        s.setShutdownHour(24);
+        s.setShutdownMinute(-5);
+        QCOMPARE((QList<int>{s.microBreakInterval(), s.microBreakDuration(), s.longBreakDuration(), s.shutdownHour(),
+                             s.shutdownMinute()}),
+                 (QList<int>{60, 5, 60, 23, 0}));
+        s.setShutdownMinute(60);
+        QCOMPARE(s.shutdownMinute(), 59);
+        QCOMPARE(changed.count(), 0); // only Apply and reset announce
     }
 
     void colourForms_data()
@@ -169,145 +119,64 @@ private slots:
         QTest::newRow("alpha is read but not kept") << "#80ff8000" << QColor(255, 128, 0, 0x80) << "#ff8000";
         QTest::newRow("named colour") << "red" << QColor(255, 0, 0) << "#ff0000";
         QTest::newRow("garbage gives the default") << "not a colour" << QColor(0, 120, 212) << "#0078d4";
-        QTest::newRow("empty gives the default") << "" << QColor(0, 120, 212) << "#0078d4";
     }
 
     void colourForms()
     {
         QFETCH(QString, storedColour);
-        writeStored({{"version", 2}, {"backgroundColor", storedColour}});
+        m_stored->store({{"backgroundColor", storedColour}});
         SettingsManager settings;
         settings.load();
         QTEST(settings.backgroundColor(), "loaded");
-        QTEST(stored().value("backgroundColor").toString(), "savedBack");
+        QTEST(m_stored->value("backgroundColor").toString(), "savedBack");
     }
 
     // Values that would stop the break cycle or start a shutdown at once never
     // reach the rest of the program.
-    void loadProtectsAgainstBrokenValues_data()
-    {
-        QTest::addColumn<QVariantMap>("storedValues");
-        QTest::newRow("zero intervals") << QVariantMap{{"microBreakInterval", 0}, {"longBreakInterval", 0}};
-        QTest::newRow("negative times") << QVariantMap{
-            {"microBreakInterval", -60}, {"microBreakDuration", -1}, {"longBreakDuration", -300}};
-        QTest::newRow("text that reads as zero")
-            << QVariantMap{{"microBreakInterval", "soon"}, {"longBreakInterval", "later"}};
-    }
-
-    void loadProtectsAgainstBrokenValues()
-    {
-        QFETCH(QVariantMap, storedValues);
-        storedValues.insert("version", 2);
-        writeStored(storedValues);
-        SettingsManager settings;
-        settings.load();
-        QVERIFY(settings.microBreakInterval() >= 1);
-        QVERIFY(settings.microBreakDuration() >= 1);
-        QVERIFY(settings.longBreakInterval() >= 1);
-        QVERIFY(settings.longBreakDuration() >= 1);
-        for (const QString& key : storedValues.keys()) {
-            if (key != "version")
-                QCOMPARE(settings.property(key.toLatin1()).toInt(), SettingsManager().property(key.toLatin1()).toInt());
-        }
-    }
-
-    void loadClampsTheShutdownTime()
-    {
-        writeStored({{"version", 2}, {"shutdownHour", 24}, {"shutdownMinute", 75}});
-        SettingsManager settings;
-        settings.load();
-        QCOMPARE(settings.shutdownHour(), 23);
-        QCOMPARE(settings.shutdownMinute(), 59);
-        writeStored({{"shutdownHour", -3}, {"shutdownMinute", -1}});
-        settings.load();
-        QCOMPARE(settings.shutdownHour(), 0);
-        QCOMPARE(settings.shutdownMinute(), 0);
-    }
-
-    void damagedStorageStartsWithDefaults_data()
+    void brokenStorageGivesSafeValues_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::newRow("garbage") << QByteArray("}}}[[[\n==\x01\x02\xff\xfe garbage\n[General\nmicroBreakInterval");
+        QTest::newRow("zero and negative times")
+            << QByteArray("[General]\nversion=2\nmicroBreakInterval=0\nlongBreakInterval=-60\nmicroBreakDuration=-1\n"
+                          "longBreakDuration=0\nshutdownHour=24\nshutdownMinute=75\n");
+        QTest::newRow("text that reads as zero")
+            << QByteArray("[General]\nversion=2\nmicroBreakInterval=soon\nlongBreakInterval=later\nshutdownHour=-3\n");
+        QTest::newRow("garbage") << QByteArray("}}}[[[\n==\x01\x02\xff\xfe\n[General\nmicroBreakInterval");
         QTest::newRow("NUL bytes") << QByteArray(4096, '\0');
-        QTest::newRow("NUL inside values")
-            << QByteArray::fromRawData("[General]\nversion=2\nmicroBreakInterval=\0\0\0\nlongBreakDuration=\0\n", 63);
+        QTest::newRow("a folder where the file should be") << QByteArray();
     }
 
-    void damagedStorageStartsWithDefaults()
+    void brokenStorageGivesSafeValues()
     {
         QFETCH(QByteArray, content);
-        writeRaw(content);
+        QDir().mkpath(content.isEmpty() ? m_stored->path() : QFileInfo(m_stored->path()).path());
+        if (!content.isEmpty()) {
+            QFile file(m_stored->path());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
         SettingsManager settings;
         settings.load();
-        verifyDefaults(settings);
-    }
-
-    void unreadableStorageStartsWithDefaults()
-    {
-        // A folder where the file should be cannot be read, not even by root.
-        QVERIFY(QDir().mkpath(storePath()));
-        SettingsManager settings;
-        settings.load();
-        verifyDefaults(settings);
-        settings.setMicroBreakInterval(600);
-        settings.save();
-        QCOMPARE(settings.microBreakInterval(), 600);
+        QCOMPARE(settings.microBreakInterval(), 1200);
+        QCOMPARE(settings.longBreakInterval(), 3600);
+        QCOMPARE(settings.microBreakDuration(), 20);
+        QCOMPARE(settings.longBreakDuration(), 300);
+        QVERIFY(settings.shutdownHour() >= 0 && settings.shutdownHour() <= 23);
+        QVERIFY(settings.shutdownMinute() >= 0 && settings.shutdownMinute() <= 59);
+        settings.save(); // even where nothing can be written
     }
 
     void resetWritesDefaultsAndAnnouncesOnce()
     {
-        writeStored({{"version", 2}, {"microBreakInterval", 600}, {"backgroundColor", "#ff0000"}});
+        m_stored->store({{"microBreakInterval", 600}, {"backgroundColor", "#ff0000"}});
         SettingsManager settings;
         settings.load();
-        QSignalSpy spy(&settings, &SettingsManager::settingsChanged);
+        QSignalSpy changed(&settings, &SettingsManager::settingsChanged);
         settings.resetToDefaults();
-        QCOMPARE(spy.count(), 1);
+        QCOMPARE(changed.count(), 1);
         verifyDefaults(settings);
-        QCOMPARE(stored().value("microBreakInterval").toInt(), 1200);
-        QCOMPARE(stored().value("backgroundColor").toString(), QStringLiteral("#0078d4"));
-    }
-
-    void metaObjectExposesTheSettingsInOrder()
-    {
-        const QMetaObject* mo = &SettingsManager::staticMetaObject;
-        QCOMPARE(mo->className(), "SettingsManager");
-        const QStringList expected{"microBreakInterval", "microBreakDuration", "longBreakInterval", "longBreakDuration",
-                                   "postponeEnabled",    "showOnAllMonitors",  "autoStartAtBoot",   "idlePauseEnabled",
-                                   "language",           "backgroundColor",    "shutdownEnabled",   "shutdownHour",
-                                   "shutdownMinute"};
-        QCOMPARE(mo->propertyCount() - mo->propertyOffset(), expected.size());
-        for (int i = 0; i < expected.size(); ++i) {
-            const QMetaProperty p = mo->property(mo->propertyOffset() + i);
-            QCOMPARE(QString::fromLatin1(p.name()), expected.at(i));
-            QVERIFY(p.isReadable() && p.isWritable() && p.isStored() && p.isDesignable() && p.isScriptable());
-            QCOMPARE(p.notifySignal().name(), QByteArray("settingsChanged"));
-        }
-        const int first = mo->methodOffset();
-        QCOMPARE(mo->method(first).methodType(), QMetaMethod::Signal);
-        QCOMPARE(mo->method(first).name(), QByteArray("settingsChanged"));
-        QCOMPARE(mo->method(first + 1).name(), QByteArray("resetToDefaults"));
-        QCOMPARE(mo->method(first + 1).methodType(), QMetaMethod::Method);
-        QCOMPARE(mo->method(first + 2).name(), QByteArray("notifySettingsChanged"));
-        QCOMPARE(mo->method(first + 2).methodType(), QMetaMethod::Method);
-
-        SettingsManager s;
-        QVERIFY(s.setProperty("microBreakInterval", 30));
-        QCOMPARE(s.microBreakInterval(), 60);
-        QVERIFY(s.setProperty("shutdownHour", 99));
-        QCOMPARE(s.shutdownHour(), 23);
-        QSignalSpy spy(&s, &SettingsManager::settingsChanged);
-        QVERIFY(QMetaObject::invokeMethod(&s, "notifySettingsChanged"));
-        QCOMPARE(spy.count(), 1);
-    }
-
-    void effectiveLanguageFollowsTheSystemLocale()
-    {
-        const QString system = QLocale::system().name().section('_', 0, 0);
-        QCOMPARE(SettingsManager::effectiveLanguage("system"), system);
-        QCOMPARE(SettingsManager::effectiveLanguage(""), system);
-        QCOMPARE(SettingsManager::effectiveLanguage("System"), QStringLiteral("System"));
-        QCOMPARE(SettingsManager::effectiveLanguage("zh"), QStringLiteral("zh"));
-        QCOMPARE(SettingsManager::effectiveLanguage("de"), QStringLiteral("de"));
+        QCOMPARE(m_stored->value("microBreakInterval").toInt(), 1200);
+        QCOMPARE(m_stored->value("backgroundColor").toString(), QStringLiteral("#0078d4"));
     }
 };
 

@@ -1,156 +1,122 @@
 #include "TestHelpers.h"
-#include "platform/LastInputSource.h"
-#include "scheduling/BreakScheduler.h"
 #include "settings/SettingsManager.h"
 #include "ui/SettingsDialog.h"
 #include "ui/SystemTrayIcon.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QTemporaryDir>
+#include <QMenu>
 #include <QTest>
+
+namespace {
+// The tray with its own scheduler, settings and dialog, as start-up makes them.
+struct Tray
+{
+    StoredSettings stored;
+    SettingsManager settings;
+    BreakScheduler scheduler{&settings};
+    SettingsDialog dialog{&settings};
+    SystemTrayIcon tray{&scheduler, &settings, &dialog};
+    ManualClock clock;
+
+    explicit Tray(const QVariantMap& values = {})
+        : stored(values)
+    {
+        settings.load();
+        clock.drive(scheduler);
+    }
+    void tick(int n) { clock.tick(scheduler, n); }
+    QString tooltip()
+    {
+        tray.onBreakStateChanged(); // what the one-second refresh would show
+        return tray.trayIcon().toolTip();
+    }
+    QAction* action(int index) { return tray.menu()->actions().at(index); }
+    QImage picture(int side) const { return tray.trayIcon().icon().pixmap(side, side).toImage(); }
+};
+} // namespace
 
 // The tray object works without a visible tray, as on this offscreen platform.
 class TestSystemTrayIcon : public QObject
 {
     Q_OBJECT
 
-private:
-    QTemporaryDir m_dir;
-
-    struct Tray
-    {
-        SettingsManager settings;
-        BreakScheduler scheduler{&settings};
-        SettingsDialog dialog{&settings};
-        SystemTrayIcon tray{&scheduler, &settings, &dialog};
-        qint64 now = 0;
-        Tray()
-        {
-            scheduler.setClock([this] { return now; });
-            scheduler.setLastInputSource(std::make_unique<ActiveUser>());
-        }
-        void tick(int n)
-        {
-            for (int i = 0; i < n; ++i) {
-                now += 1000;
-                QMetaObject::invokeMethod(&scheduler, "onTick", Qt::DirectConnection);
-            }
-        }
-        QString tooltip() const { return tray.trayIcon().toolTip(); }
-        QList<QAction*> actions() { return tray.menu()->actions(); }
-        void activate(QSystemTrayIcon::ActivationReason reason)
-        {
-            QMetaObject::invokeMethod(&tray, "onActivated", Qt::DirectConnection,
-                                      Q_ARG(QSystemTrayIcon::ActivationReason, reason));
-        }
-    };
-
 private slots:
-    void initTestCase() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path()); }
-
-    void menuHasItsEntriesInOrder()
+    // The pictures shown are the state's SVG, at every size a tray may ask for.
+    void pictureFollowsTheSchedulerState()
     {
         Tray t;
-        QStringList seen;
-        for (QAction* action : t.actions())
-            seen << (action->isSeparator() ? QStringLiteral("-") : action->text());
-        QCOMPARE(seen, (QStringList{"Pause for 2 hours", "-", "Test Micro Break", "Test Long Break", "-", "Settings...",
-                                    "-", "Quit"}));
-        QCOMPARE(t.tray.trayIcon().contextMenu(), t.tray.menu());
-    }
-
-    void iconFollowsTheSchedulerState()
-    {
-        Tray t;
-        QCOMPARE(t.tray.iconPath(), QStringLiteral(":/icons/paused.svg"));
-        QCOMPARE(t.tooltip(), QStringLiteral("RespiteKeeper - Paused"));
+        const auto shows = [&t](const char* name, const QColor& fill) {
+            const QIcon svg(QStringLiteral(":/icons/%1.svg").arg(name));
+            for (int side : {16, 22, 24, 32, 64})
+                QCOMPARE(t.picture(side), svg.pixmap(side, side).toImage());
+            QCOMPARE(t.picture(64).pixelColor(32, 10), fill);
+        };
+        shows("paused", QColor("#757575"));
         t.scheduler.start();
-        QCOMPARE(t.tray.iconPath(), QStringLiteral(":/icons/idle.svg"));
+        shows("idle", QColor("#2e7d32"));
         t.tick(1200);
-        QCOMPARE(t.tray.iconPath(), QStringLiteral(":/icons/warning.svg"));
-        const QImage shown = t.tray.trayIcon().icon().pixmap(32, 32).toImage();
-        QCOMPARE(shown, QIcon(":/icons/warning.svg").pixmap(32, 32).toImage());
+        shows("warning", QColor("#e67e22"));
         t.tick(10);
-        QCOMPARE(t.tray.iconPath(), QStringLiteral(":/icons/break.svg"));
+        shows("break", QColor("#0078d4"));
         t.scheduler.postponeBreak();
-        QCOMPARE(t.tray.iconPath(), QStringLiteral(":/icons/idle.svg"));
+        shows("idle", QColor("#2e7d32"));
     }
 
-    // The tooltip is recomputed by the tray's one-second refresh; the tests ask for
-    // it at once through the public refresh.
+    void tooltipShowsTheNextBreaks_data()
+    {
+        QTest::addColumn<int>("longInterval");
+        QTest::addColumn<int>("ticks");
+        QTest::addColumn<QString>("tooltip");
+        QTest::newRow("at the start") << 3600 << 0
+                                      << "RespiteKeeper\nNext micro break in 20 m 10 s\nNext long break in 61 m 10 s";
+        QTest::newRow("five seconds on") << 3600 << 5
+                                         << "RespiteKeeper\nNext micro break in 20 m 5 s\nNext long break in 61 m 5 s";
+        QTest::newRow("every break long")
+            << 1200 << 0 << "RespiteKeeper\nNext micro break in N/A\nNext long break in 20 m 10 s";
+    }
+
     void tooltipShowsTheNextBreaks()
     {
-        Tray t;
+        QFETCH(int, longInterval);
+        QFETCH(int, ticks);
+        Tray t({{"longBreakInterval", longInterval}});
         t.scheduler.start();
-        t.tray.onBreakStateChanged();
-        QCOMPARE(t.tooltip(),
-                 QStringLiteral("RespiteKeeper\nNext micro break in 20 m 10 s\nNext long break in 61 m 10 s"));
-        t.tick(5);
-        t.tray.onBreakStateChanged();
-        QCOMPARE(t.tooltip(),
-                 QStringLiteral("RespiteKeeper\nNext micro break in 20 m 5 s\nNext long break in 61 m 5 s"));
+        t.tick(ticks);
+        QTEST(t.tooltip(), "tooltip");
     }
 
-    void everyBreakLongShowsNoMicroBreak()
-    {
-        QSettings stored(m_dir.path() + "/RespiteKeeper/RespiteKeeper.conf", QSettings::IniFormat);
-        stored.setValue("version", 2);
-        stored.setValue("microBreakInterval", 1200);
-        stored.setValue("longBreakInterval", 1200);
-        stored.sync();
-        Tray t;
-        t.settings.load();
-        t.scheduler.start();
-        t.tray.onBreakStateChanged();
-        QCOMPARE(t.tooltip(), QStringLiteral("RespiteKeeper\nNext micro break in N/A\nNext long break in 20 m 10 s"));
-        stored.clear();
-    }
-
-    void pauseAndResumeFromTheMenu()
+    void menuPausesResumesAndTestsBreaks()
     {
         Tray t;
         t.scheduler.start();
-        QAction* pause = t.actions().at(0);
-        QCOMPARE(pause->text(), QStringLiteral("Pause for 2 hours"));
+        QAction* pause = t.action(0);
         pause->trigger();
         QVERIFY(!t.scheduler.isRunning());
-        QCOMPARE(t.tray.iconPath(), QStringLiteral(":/icons/paused.svg"));
         QCOMPARE(t.tooltip(), QStringLiteral("RespiteKeeper - Paused"));
         QCOMPARE(pause->text(), QStringLiteral("Resume"));
-        QVERIFY(!t.actions().at(2)->isEnabled());
-        QVERIFY(!t.actions().at(3)->isEnabled());
+        QVERIFY(!t.action(2)->isEnabled() && !t.action(3)->isEnabled());
         pause->trigger();
         QVERIFY(t.scheduler.isRunning());
         QCOMPARE(pause->text(), QStringLiteral("Pause for 2 hours"));
-        QVERIFY(t.actions().at(2)->isEnabled());
-        QCOMPARE(t.tray.iconPath(), QStringLiteral(":/icons/idle.svg"));
-        QVERIFY(t.tooltip().startsWith("RespiteKeeper\nNext micro break in"));
-    }
-
-    void testEntriesStartBreaks()
-    {
-        Tray t;
-        t.scheduler.start();
-        t.actions().at(3)->trigger();
+        QVERIFY(t.action(2)->isEnabled());
+        t.action(3)->trigger();
         QCOMPARE(t.scheduler.state(), BreakScheduler::Warning);
         QCOMPARE(t.scheduler.currentBreakType(), Long);
-        t.actions().at(2)->trigger();
+        t.action(2)->trigger();
         QCOMPARE(t.scheduler.currentBreakType(), Micro);
+        QCOMPARE(t.action(7)->text(), QStringLiteral("Quit"));
     }
 
     void doubleClickAloneOpensTheSettings()
     {
         Tray t;
         for (auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::Context,
-                            QSystemTrayIcon::Unknown}) {
-            t.activate(reason);
-            QVERIFY(!t.dialog.isVisible());
+                            QSystemTrayIcon::DoubleClick}) {
+            QMetaObject::invokeMethod(&t.tray, "onActivated", Q_ARG(QSystemTrayIcon::ActivationReason, reason));
+            QCOMPARE(t.dialog.isVisible(), reason == QSystemTrayIcon::DoubleClick);
         }
-        t.activate(QSystemTrayIcon::DoubleClick);
-        QVERIFY(t.dialog.isVisible());
         t.dialog.hide();
-        t.actions().at(5)->trigger();
+        t.action(5)->trigger();
         QVERIFY(t.dialog.isVisible());
     }
 };

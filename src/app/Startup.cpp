@@ -1,17 +1,8 @@
 #include "Startup.h"
 
+#include "Program.h"
 #include "SingleInstance.h"
-#include "Wiring.h"
-#include "i18n/CustomTranslator.h"
-#include "i18n/LanguageSwitch.h"
 #include "platform/TrayWait.h"
-#include "scheduling/BreakScheduler.h"
-#include "settings/SettingsManager.h"
-#include "shutdown/ShutdownScheduler.h"
-#include "ui/BreakOverlay.h"
-#include "ui/SettingsDialog.h"
-#include "ui/SystemTrayIcon.h"
-#include "ui/WarningDialog.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -64,43 +55,13 @@ int runRespiteKeeper(int& argc, char** argv)
         server, &QLocalServer::newConnection, server, [server] { handleShowRequest(server); }, Qt::DirectConnection);
 
     loadStyleSheet(app);
-    // Named as an icon file, so that reading it loads no other image plugin.
+    // Named as an icon file, so that fewer image plugins are tried on it.
     QApplication::setWindowIcon(QIcon(QPixmap(QStringLiteral(":/RespiteKeeper.ico"), "ico")));
 
     if (!waitForSystemTray(systemTrayWaitMs()))
         return 1;
 
-    // The long-lived objects, in the order of creation. They live until the event
-    // loop ends and are destroyed in the reverse order when this scope closes.
-    CustomTranslator* s_translator = nullptr; // the installed translator; the language switch replaces it
-    SettingsManager settings;
-    settings.load();
-
-    // The first translator is in place before any window exists.
-    applyLanguage(s_translator, &settings);
-
-    BreakScheduler breakScheduler(&settings);
-    WarningDialog breakWarning(&settings);
-    BreakOverlay breakOverlay(&settings);
-    WarningDialog shutdownWarning(&settings);
-    ShutdownScheduler shutdownScheduler(&settings);
-
-    connectBreakScreens(breakScheduler, breakWarning, breakOverlay);
-    connectShutdownWarning(shutdownScheduler, shutdownWarning);
-
-    SettingsDialog settingsDialog(&settings);
-    connectLanguageSwitch(settings, s_translator);
-    QObject::connect(&settings, &SettingsManager::settingsChanged, &breakScheduler, &BreakScheduler::onSettingsChanged);
-    QObject::connect(&settings, &SettingsManager::settingsChanged, &shutdownScheduler,
-                     &ShutdownScheduler::onSettingsChanged);
-
-    SystemTrayIcon trayIcon(&breakScheduler, &settings, &settingsDialog);
-    // After the schedulers, so that the tray shows their new state and texts.
-    QObject::connect(&settings, &SettingsManager::settingsChanged, &trayIcon, &SystemTrayIcon::onBreakStateChanged);
-
-    breakScheduler.start();
-    shutdownScheduler.start();
-    const int result = app.exec();
-    delete s_translator;
-    return result;
+    Program program;
+    program.start();
+    return app.exec();
 }

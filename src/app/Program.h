@@ -1,0 +1,36 @@
+#pragma once
+
+#include <memory>
+
+class BreakOverlay;
+class BreakScheduler;
+class CustomTranslator;
+class SettingsDialog;
+class SettingsManager;
+class ShutdownScheduler;
+class SystemTrayIcon;
+class WarningDialog;
+
+// The program's long-lived objects. The constructor creates them in this order,
+// none with a Qt parent, and connects them; they are destroyed in the reverse
+// order. Nothing runs until start().
+struct Program
+{
+    Program();
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // Starts the break scheduler, then the shutdown scheduler.
+    void start();
+
+    CustomTranslator* translator = nullptr; // the installed one; the language switch replaces it
+    std::unique_ptr<SettingsManager> settings;
+    std::unique_ptr<BreakScheduler> breakScheduler;
+    std::unique_ptr<WarningDialog> breakWarning;
+    std::unique_ptr<BreakOverlay> breakOverlay;
+    std::unique_ptr<WarningDialog> shutdownWarning;
+    std::unique_ptr<ShutdownScheduler> shutdownScheduler;
+    std::unique_ptr<SettingsDialog> settingsDialog;
+    std::unique_ptr<SystemTrayIcon> trayIcon;
+};
