@@ -76,45 +76,38 @@ private slots:
         QTEST(rig.scheduler.checkInterval(), "interval");
     }
 
+    // The warning comes 20 s before the set time, on the day the time falls (the
+    // day before for midnight), and once a day only.
+    void warnsThenShutsDownTwentySecondsLater_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<int>("hour");
+        QTest::addColumn<QString>("warning");
+        QTest::addColumn<QDateTime>("shutdownAt");
+        QTest::newRow("today") << "2026-12-06T21:59:30" << 22 << "warning 20 at 21:59:31"
+                               << QDateTime::fromString("2026-12-06T21:59:51", Qt::ISODate);
+        QTest::newRow("started after the time: tomorrow")
+            << "2026-12-06T22:01:00" << 22 << "warning 20 at 21:59:01"
+            << QDateTime::fromString("2026-12-07T21:59:21", Qt::ISODate);
+        QTest::newRow("midnight: the evening before") << "2026-12-06T23:58:00" << 0 << "warning 20 at 23:59:01"
+                                                      << QDateTime::fromString("2026-12-06T23:59:21", Qt::ISODate);
+    }
+
     void warnsThenShutsDownTwentySecondsLater()
     {
-        Rig rig("2026-12-06T21:59:30");
-        QSignalSpy warnings(&rig.scheduler, &ShutdownScheduler::warningStarted);
-        rig.scheduler.start();
-        rig.tick();
-        QCOMPARE(rig.log, QStringList{"warning 20 at 21:59:31"});
-        QCOMPARE(rig.scheduler.state(), ShutdownScheduler::Warning);
-        QCOMPARE(rig.scheduler.lastWarningDate(), QDate(2026, 12, 6));
-        rig.tick(19);
-        QCOMPARE(rig.shutdowns, 0);
-        rig.tick();
-        QCOMPARE(rig.log, (QStringList{"warning 20 at 21:59:31", "shutdownNow", "shutdown"}));
-        QCOMPARE(rig.scheduler.state(), ShutdownScheduler::Idle);
-        QCOMPARE(warnings.count(), 1);
-
-        // No second attempt the same day.
-        rig.tick(100);
-        QCOMPARE(rig.shutdowns, 1);
-    }
-
-    void startedAfterTheTimeWaitsForTheNextDay()
-    {
-        Rig rig("2026-12-06T22:01:00");
+        QFETCH(QString, start);
+        QFETCH(int, hour);
+        QFETCH(QDateTime, shutdownAt);
+        Rig rig(start, hour);
         rig.scheduler.start();
         rig.tickUntil("shutdown", 4000);
-        QCOMPARE(rig.log.first(), QStringLiteral("warning 20 at 21:59:01"));
-        QCOMPARE(rig.now.date(), QDate(2026, 12, 7));
-        QCOMPARE(rig.scheduler.lastWarningDate(), QDate(2026, 12, 7));
-    }
-
-    void midnightWarnsOnThePreviousDay()
-    {
-        Rig rig("2026-12-06T23:58:00", 0, 0);
-        rig.scheduler.start();
-        rig.tickUntil("shutdown", 200);
-        QCOMPARE(rig.log, (QStringList{"warning 20 at 23:59:01", "shutdownNow", "shutdown"}));
-        QCOMPARE(rig.now.time(), QTime(23, 59, 21));
-        QCOMPARE(rig.scheduler.lastWarningDate(), QDate(2026, 12, 6));
+        QTEST(rig.log.value(0), "warning");
+        QCOMPARE(rig.log.mid(1), (QStringList{"shutdownNow", "shutdown"}));
+        QCOMPARE(rig.now, shutdownAt);
+        QCOMPARE(rig.scheduler.lastWarningDate(), rig.now.date());
+        QCOMPARE(rig.scheduler.state(), ShutdownScheduler::Idle);
+        rig.tick(hour ? 100 : 0); // no second attempt the same day
+        QCOMPARE(rig.shutdowns, 1);
     }
 
     void postponeGivesAFreshWaitEachTime()
@@ -136,15 +129,6 @@ private slots:
         }
         rig.tick(17);
         QCOMPARE(rig.shutdowns, 1);
-    }
-
-    void postponeOutsideAWarningChangesNothing()
-    {
-        Rig rig("2026-12-06T21:00:00");
-        rig.scheduler.start();
-        rig.scheduler.postpone();
-        QCOMPARE(rig.scheduler.state(), ShutdownScheduler::Idle);
-        QCOMPARE(rig.scheduler.checkInterval(), 10000);
     }
 
     void anotherWarningTheSameDayNeedsOffAndOn()
@@ -176,29 +160,23 @@ private slots:
         QCOMPARE(again.now.date(), QDate(2026, 12, 6));
     }
 
-    void switchingOffCancelsAWarningOrAPostponement()
+    // Off stops the checks and cancels a warning or a postponement; postpone does
+    // nothing outside a warning.
+    void offAndPostponeOutsideAWarning()
     {
-        for (bool postponed : {false, true}) {
-            Rig rig("2026-12-06T21:59:30");
+        for (int phase = 0; phase < 3; ++phase) { // idle, warning, postponed
+            Rig rig("2026-12-06T21:59:30", 22, 0, phase != 0);
             rig.scheduler.start();
-            rig.tick(3);
-            if (postponed)
+            rig.scheduler.postpone();
+            QCOMPARE(rig.scheduler.state(), ShutdownScheduler::Idle);
+            rig.tick(phase ? 3 : 0);
+            if (phase == 2)
                 rig.scheduler.postpone();
             rig.settings.setShutdownEnabled(false);
             rig.scheduler.onSettingsChanged();
             QCOMPARE(rig.scheduler.state(), ShutdownScheduler::Idle);
             QVERIFY(!rig.scheduler.isChecking());
-            QCOMPARE(rig.shutdowns, 0);
         }
-    }
-
-    void offAtStartNeverChecks()
-    {
-        Rig rig("2026-12-06T21:59:30", 22, 0, false);
-        rig.scheduler.start();
-        QVERIFY(!rig.scheduler.isChecking());
-        rig.scheduler.onSettingsChanged();
-        QVERIFY(!rig.scheduler.isChecking());
     }
 };
 

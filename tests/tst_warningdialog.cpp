@@ -2,31 +2,32 @@
 #include "settings/SettingsManager.h"
 #include "ui/WarningDialog.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+
+namespace {
+struct Popup
+{
+    StoredSettings stored;
+    SettingsManager settings;
+    WarningDialog dialog{&settings};
+    QString text(const char* label) const { return dialog.findChild<QLabel*>(label)->text(); }
+    QPushButton* button() const { return dialog.findChild<QPushButton*>("postponeButton"); }
+    void tick(int n = 1)
+    {
+        for (int i = 0; i < n; ++i)
+            QMetaObject::invokeMethod(&dialog, "onTick", Qt::DirectConnection);
+    }
+};
+} // namespace
 
 class TestWarningDialog : public QObject
 {
     Q_OBJECT
-
-private:
-    struct Popup
-    {
-        SettingsManager settings;
-        WarningDialog dialog{&settings};
-        QString title() const { return dialog.findChild<QLabel*>("titleLabel")->text(); }
-        QString count() const { return dialog.findChild<QLabel*>("countdownLabel")->text(); }
-        QString message() const { return dialog.findChild<QLabel*>("messageLabel")->text(); }
-        QPushButton* button() const { return dialog.findChild<QPushButton*>("postponeButton"); }
-        void tick(int n = 1)
-        {
-            for (int i = 0; i < n; ++i)
-                QMetaObject::invokeMethod(&dialog, "onTick", Qt::DirectConnection);
-        }
-    };
 
 private slots:
     void countdownTextForms_data()
@@ -34,13 +35,9 @@ private slots:
         QTest::addColumn<int>("seconds");
         QTest::addColumn<QString>("text");
         QTest::newRow("a minute reads as seconds") << 60 << "60";
-        QTest::newRow("small count") << 5 << "5";
         QTest::newRow("just over a minute") << 61 << "01:01";
-        QTest::newRow("minutes and seconds") << 75 << "01:15";
-        QTest::newRow("an hour") << 3600 << "60:00";
         QTest::newRow("three-digit minutes") << 6000 << "100:00";
         QTest::newRow("zero") << 0 << "0";
-        QTest::newRow("negative") << -3 << "-3";
     }
 
     void countdownTextForms()
@@ -49,127 +46,84 @@ private slots:
         QTEST(WarningDialog::countdownText(seconds), "text");
     }
 
-    void countsDownAndHidesItselfWithoutASignal()
+    // In the bottom right corner of the available area; it counts down and hides
+    // itself, without a signal.
+    void countsDownAndHidesItself()
     {
+        QCOMPARE(QGuiApplication::primaryScreen()->availableGeometry(), QRect(0, 0, 1920, 1040));
         Popup p;
         p.settings.setPostponeEnabled(false);
         QSignalSpy postponed(&p.dialog, &WarningDialog::postponeRequested);
         p.dialog.showWarning(Micro, 10);
-        QVERIFY(p.dialog.isVisible());
+        QCOMPARE(p.dialog.geometry(), QRect(1539, 879, 360, 140));
+        QVERIFY(p.dialog.testAttribute(Qt::WA_ShowWithoutActivating));
         QVERIFY(!p.button()->isVisibleTo(&p.dialog));
-        QCOMPARE(p.title(), QStringLiteral("Micro Break Starting"));
-        QCOMPARE(p.message(), QStringLiteral("Your break will begin in..."));
-        QCOMPARE(p.count(), QStringLiteral("10"));
+        QCOMPARE(p.text("titleLabel"), QStringLiteral("Micro Break Starting"));
         p.tick(9);
-        QCOMPARE(p.count(), QStringLiteral("1"));
-        QVERIFY(p.dialog.isVisible());
+        QCOMPARE(p.text("countdownLabel"), QStringLiteral("1"));
         p.tick();
         QVERIFY(!p.dialog.isVisible());
-        QCOMPARE(postponed.count(), 0);
-
         p.dialog.showWarning(Long, 61);
-        QCOMPARE(p.title(), QStringLiteral("Long Break Starting"));
-        QCOMPARE(p.count(), QStringLiteral("01:01"));
+        QCOMPARE(p.text("titleLabel"), QStringLiteral("Long Break Starting"));
         p.tick();
-        QCOMPARE(p.count(), QStringLiteral("60"));
-        p.dialog.hideWarning();
-        QVERIFY(!p.dialog.isVisible());
-    }
-
-    void zeroCountHidesAtTheFirstTick()
-    {
-        Popup p;
-        p.dialog.showWarning(Micro, 0);
-        QCOMPARE(p.count(), QStringLiteral("0"));
-        p.tick();
-        QVERIFY(!p.dialog.isVisible());
+        QCOMPARE(p.text("countdownLabel"), QStringLiteral("60"));
+        QCOMPARE(postponed.count(), 0);
     }
 
     void postponeHidesFirstThenEmits()
     {
         Popup p;
         p.dialog.showWarning(Micro, 10);
-        QVERIFY(p.button()->isVisible());
         bool visibleWhenEmitted = true;
         connect(&p.dialog, &WarningDialog::postponeRequested, [&] { visibleWhenEmitted = p.dialog.isVisible(); });
-        QSignalSpy postponed(&p.dialog, &WarningDialog::postponeRequested);
         QTest::mouseClick(p.button(), Qt::LeftButton);
-        QCOMPARE(postponed.count(), 1);
         QVERIFY(!visibleWhenEmitted);
     }
 
+    // The shutdown warning always offers Postpone, and its name (which the style
+    // sheet colours it by) goes with it whichever way it ends.
     void shutdownWarningAlwaysOffersPostpone()
     {
         Popup p;
         p.settings.setPostponeEnabled(false);
-        QCOMPARE(p.dialog.objectName(), QString());
         p.dialog.showShutdownWarning(20);
         QCOMPARE(p.dialog.objectName(), QStringLiteral("shutdownWarning"));
         QVERIFY(p.button()->isVisible());
-        QCOMPARE(p.title(), QStringLiteral("Shutting down soon"));
-        QCOMPARE(p.message(), QStringLiteral("Your computer will shut down soon"));
-        QCOMPARE(p.count(), QStringLiteral("20"));
-
+        QCOMPARE(p.text("messageLabel"), QStringLiteral("Your computer will shut down soon"));
         QSignalSpy postponed(&p.dialog, &WarningDialog::postponeRequested);
         p.button()->click();
         QCOMPARE(postponed.count(), 1);
-        QVERIFY(!p.dialog.isVisible());
         QCOMPARE(p.dialog.objectName(), QString());
-
-        // The name goes with the shutdown warning whichever way it ends.
         p.dialog.showShutdownWarning(2);
         p.tick(2);
         QCOMPARE(p.dialog.objectName(), QString());
         p.dialog.showShutdownWarning(20);
         p.dialog.showWarning(Micro, 10);
-        QCOMPARE(p.title(), QStringLiteral("Micro Break Starting"));
+        QCOMPARE(p.text("titleLabel"), QStringLiteral("Micro Break Starting"));
         QVERIFY(!p.button()->isVisible());
     }
 
-    void sitsInTheBottomRightCornerOfTheAvailableArea()
-    {
-        QCOMPARE(QGuiApplication::primaryScreen()->availableGeometry(), QRect(0, 0, 1920, 1040));
-        Popup p;
-        p.dialog.showWarning(Micro, 10);
-        QCOMPARE(p.dialog.geometry(), QRect(1539, 879, 360, 140));
-        QCOMPARE(p.dialog.windowFlags() & 0xFFFFF, Qt::WindowFlags(0x4080B));
-        QVERIFY(p.dialog.testAttribute(Qt::WA_ShowWithoutActivating));
-        QVERIFY(p.dialog.testAttribute(Qt::WA_TranslucentBackground));
-        p.dialog.showShutdownWarning(20);
-        QCOMPARE(p.dialog.geometry(), QRect(1539, 879, 360, 140));
-    }
-
-    void languageChangeWhileHiddenOnlyRenamesTheButton()
-    {
-        Popup p;
-        p.dialog.showWarning(Micro, 10);
-        p.dialog.hideWarning();
-        p.settings.setPostponeEnabled(false);
-        MarkingTranslator translator;
-        switchTranslator(&translator, true);
-        QCOMPARE(p.button()->text(), QStringLiteral("[Postpone]"));
-        QVERIFY(!p.button()->isVisibleTo(&p.dialog));
-        QCOMPARE(p.title(), QStringLiteral("Micro Break Starting"));
-        switchTranslator(&translator, false);
-    }
-
-    void languageChangeWhileVisibleReTextsTheWarning()
+    void languageChangeReTextsWhatIsShown()
     {
         Popup p;
         p.dialog.showWarning(Long, 10);
         p.tick(3);
         MarkingTranslator translator;
         switchTranslator(&translator, true);
-        QCOMPARE(p.title(), QStringLiteral("[Long Break Starting]"));
-        QCOMPARE(p.message(), QStringLiteral("[Your break will begin in...]"));
-        QCOMPARE(p.count(), QStringLiteral("7"));
+        QCOMPARE(p.text("titleLabel"), QStringLiteral("[Long Break Starting]"));
+        QCOMPARE(p.text("countdownLabel"), QStringLiteral("7"));
         switchTranslator(&translator, false);
-
         p.dialog.showShutdownWarning(20);
         switchTranslator(&translator, true);
-        QCOMPARE(p.title(), QStringLiteral("[Shutting down soon]"));
-        QCOMPARE(p.message(), QStringLiteral("[Your computer will shut down soon]"));
-        QVERIFY(p.button()->isVisible());
+        QCOMPARE(p.text("titleLabel"), QStringLiteral("[Shutting down soon]"));
+        switchTranslator(&translator, false);
+        // Hidden: only the button's text, and its visibility by the setting.
+        p.dialog.hideWarning();
+        p.settings.setPostponeEnabled(false);
+        switchTranslator(&translator, true);
+        QCOMPARE(p.button()->text(), QStringLiteral("[Postpone]"));
+        QVERIFY(!p.button()->isVisibleTo(&p.dialog));
+        QCOMPARE(p.text("titleLabel"), QStringLiteral("Shutting down soon"));
         switchTranslator(&translator, false);
     }
 };
