@@ -13,16 +13,11 @@ private slots:
     {
         QTest::addColumn<int>("seconds");
         QTest::addColumn<QString>("text");
-        QTest::newRow("zero") << 0 << "0 s";
         QTest::newRow("under a minute") << 59 << "59 s";
         QTest::newRow("one minute") << 60 << "1 m";
         QTest::newRow("minute and second") << 61 << "1 m 1 s";
-        QTest::newRow("ten minutes") << 600 << "10 m";
-        QTest::newRow("just under an hour") << 3599 << "59 m 59 s";
         QTest::newRow("an hour has no unit of its own") << 3600 << "60 m";
-        QTest::newRow("an hour and five seconds") << 3605 << "60 m 5 s";
         QTest::newRow("negative") << -1 << "N/A";
-        QTest::newRow("very negative") << -100000 << "N/A";
     }
 
     void formatsMinutesAndSeconds()
