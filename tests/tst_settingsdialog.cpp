@@ -101,7 +101,8 @@ private slots:
         d.child("m_microBreakIntervalSpin")->setValue(30);
         d.child("m_microBreakDurationSpin")->setValue(45);
         d.child("m_longBreakDurationSpin")->setValue(10);
-        d.child<QCheckBox>("m_postponeCheckBox")->setChecked(false);
+        for (const char* box : {"m_postponeCheckBox", "m_autoStartCheckBox", "m_idlePauseCheckBox"})
+            d.child<QCheckBox>(box)->setChecked(false);
         d.child<QCheckBox>("m_shutdownEnabledCheckBox")->setChecked(true);
         d.child("m_shutdownHourSpin")->setValue(21);
         d.child("m_shutdownMinuteSpin")->setValue(45);
@@ -113,7 +114,7 @@ private slots:
         QCOMPARE((QList<int>{s.microBreakInterval(), s.longBreakInterval(), s.microBreakDuration(),
                              s.longBreakDuration(), s.shutdownHour(), s.shutdownMinute()}),
                  (QList<int>{1800, 3600, 45, 600, 21, 45}));
-        QVERIFY(!s.postponeEnabled() && s.shutdownEnabled());
+        QVERIFY(!s.postponeEnabled() && !s.autoStartAtBoot() && !s.idlePauseEnabled() && s.shutdownEnabled());
         QCOMPARE(d.stored.value("language").toString(), QStringLiteral("zh"));
         d.click("m_okButton");
         QVERIFY(!d.dialog.isVisible());

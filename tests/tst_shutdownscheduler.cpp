@@ -86,9 +86,8 @@ private slots:
         QTest::addColumn<QDateTime>("shutdownAt");
         QTest::newRow("today") << "2026-12-06T21:59:30" << 22 << "warning 20 at 21:59:31"
                                << QDateTime::fromString("2026-12-06T21:59:51", Qt::ISODate);
-        QTest::newRow("started after the time: tomorrow")
-            << "2026-12-06T22:01:00" << 22 << "warning 20 at 21:59:01"
-            << QDateTime::fromString("2026-12-07T21:59:21", Qt::ISODate);
+        QTest::newRow("started after the time: tomorrow") << "2026-12-06T22:01:00" << 22 << "warning 20 at 21:59:01"
+                                                          << QDateTime::fromString("2026-12-07T21:59:21", Qt::ISODate);
         QTest::newRow("midnight: the evening before") << "2026-12-06T23:58:00" << 0 << "warning 20 at 23:59:01"
                                                       << QDateTime::fromString("2026-12-06T23:59:21", Qt::ISODate);
     }
