@@ -3,8 +3,6 @@
 //   rk-x11probe idle         print the program's idle reading in ms, or "unknown"
 //   rk-x11probe grab-state   print "keyboard=free|held pointer=free|held": whether
 //                            another client could grab them now
-//   rk-x11probe record       open a small window, print its id, then one line per
-//                            key press ("key N") and button press ("button N")
 //   rk-x11probe watch-breaks STOPFILE SECONDS
 //                            watch the program's full-screen break window and the
 //                            input until STOPFILE exists: while the window is up the
@@ -204,36 +202,6 @@ int watchBreaks(const char* stopFile, int seconds)
     return faults > 0 ? 1 : 0;
 }
 
-int record()
-{
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(c))
-        return 2;
-    xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-    const xcb_window_t window = xcb_generate_id(c);
-    const uint32_t values[] = {screen->white_pixel,
-                               XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_EXPOSURE};
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, window, screen->root, 40, 40, 320, 200, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                      screen->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
-    const char title[] = "rk-recorder";
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, sizeof(title) - 1,
-                        title);
-    xcb_map_window(c, window);
-    xcb_flush(c);
-    std::printf("%u\n", window);
-    std::fflush(stdout);
-    while (xcb_generic_event_t* event = xcb_wait_for_event(c)) {
-        const uint8_t type = event->response_type & 0x7f;
-        if (type == XCB_KEY_PRESS)
-            std::printf("key %u\n", reinterpret_cast<xcb_key_press_event_t*>(event)->detail);
-        else if (type == XCB_BUTTON_PRESS)
-            std::printf("button %u\n", reinterpret_cast<xcb_button_press_event_t*>(event)->detail);
-        std::fflush(stdout);
-        free(event);
-    }
-    return 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -244,10 +212,8 @@ int main(int argc, char** argv)
         return idle(argc, argv);
     if (argc >= 2 && std::strcmp(argv[1], "grab-state") == 0)
         return grabState();
-    if (argc >= 2 && std::strcmp(argv[1], "record") == 0)
-        return record();
     if (argc >= 4 && std::strcmp(argv[1], "watch-breaks") == 0)
         return watchBreaks(argv[2], std::atoi(argv[3]));
-    std::fprintf(stderr, "usage: rk-x11probe tray-owned|idle|grab-state|record|watch-breaks STOPFILE SECONDS\n");
+    std::fprintf(stderr, "usage: rk-x11probe tray-owned|idle|grab-state|watch-breaks STOPFILE SECONDS\n");
     return 2;
 }
