@@ -40,16 +40,9 @@ Program::Program()
                      &SystemTrayIcon::onBreakStateChanged);
 }
 
+// The objects go in the reverse order of their creation, after the translator.
 Program::~Program()
 {
-    trayIcon.reset();
-    settingsDialog.reset();
-    shutdownScheduler.reset();
-    shutdownWarning.reset();
-    breakOverlay.reset();
-    breakWarning.reset();
-    breakScheduler.reset();
-    settings.reset();
     delete translator;
 }
 

@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QIcon>
 #include <QIconEngine>
@@ -18,10 +17,15 @@
 
 namespace {
 
-// The state pictures drawn from their SVGs at build time, in these sizes (see
-// src/CMakeLists.txt). Showing them instead of the SVGs keeps the fonts for the
-// SVGs' glyphs unloaded while only the tray icon is up.
-constexpr int PictureSizes[] = {16, 20, 22, 24, 32, 40, 48, 64};
+// The state pictures drawn from their SVGs at build time, in the sizes the build
+// names (see src/CMakeLists.txt; a cross build has none). Showing them instead of
+// the SVGs keeps the fonts for the SVGs' glyphs unloaded while only the tray icon
+// is up.
+#ifdef RK_TRAY_PICTURE_SIZES
+constexpr int PictureSizes[] = {RK_TRAY_PICTURE_SIZES};
+#else
+constexpr int PictureSizes[] = {0};
+#endif
 
 // Hands out the ready picture nearest to the size asked for, the last one kept.
 // The pictures are plain pixel rows in the resource collection: reading an image
@@ -90,10 +94,9 @@ private:
 // them, else the SVG itself.
 QIcon trayPicture(const QString& svgPath)
 {
-    const QString name = QFileInfo(svgPath).completeBaseName();
-    if (QFile::exists(TrayPictureEngine::path(name, PictureSizes[0])))
-        return QIcon(new TrayPictureEngine(name));
-    return QIcon(svgPath);
+    if (PictureSizes[0] == 0)
+        return QIcon(svgPath);
+    return QIcon(new TrayPictureEngine(QFileInfo(svgPath).completeBaseName()));
 }
 
 } // namespace
