@@ -11,6 +11,7 @@
 //                            comes and goes and every fault, exits 1 on any fault or
 //                            when STOPFILE does not come within SECONDS
 #include "platform/LastInputSource.h"
+#include "platform/linux/X11Connection.h"
 
 #include <QGuiApplication>
 #include <chrono>
@@ -23,20 +24,12 @@
 
 namespace {
 
-xcb_atom_t internAtom(xcb_connection_t* c, const char* name)
-{
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, strlen(name), name), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    free(reply);
-    return atom;
-}
-
 int trayOwned()
 {
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c))
         return 2;
-    const xcb_atom_t tray = internAtom(c, "_NET_SYSTEM_TRAY_S0");
+    const xcb_atom_t tray = x11Atom(c, "_NET_SYSTEM_TRAY_S0");
     xcb_get_selection_owner_reply_t* reply =
         xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, tray), nullptr);
     const bool owned = reply && reply->owner != XCB_WINDOW_NONE;
@@ -88,7 +81,7 @@ int grabState()
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c))
         return 2;
-    const GrabState state = probeGrabs(c, xcb_setup_roots_iterator(xcb_get_setup(c)).data->root);
+    const GrabState state = probeGrabs(c, x11RootWindow(c));
     std::printf("keyboard=%s pointer=%s\n", state.keyboardFree ? "free" : "held", state.pointerFree ? "free" : "held");
     xcb_disconnect(c);
     return 0;

@@ -6,7 +6,6 @@
 #include <QWidget>
 
 #include <cstdlib>
-#include <cstring>
 #include <xcb/xcb.h>
 #include <xcb/xinerama.h>
 
@@ -23,15 +22,6 @@ QVector<QRect> monitors(xcb_connection_t* connection)
     const xcb_xinerama_screen_info_t* info = xcb_xinerama_query_screens_screen_info(reply);
     for (int i = 0; i < xcb_xinerama_query_screens_screen_info_length(reply); ++i)
         result.append(QRect(info[i].x_org, info[i].y_org, info[i].width, info[i].height));
-    free(reply);
-    return result;
-}
-
-xcb_atom_t atom(xcb_connection_t* connection, const char* name)
-{
-    xcb_intern_atom_reply_t* reply =
-        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr);
-    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     free(reply);
     return result;
 }
@@ -65,7 +55,7 @@ void spanFullScreen(const QWidget* window, const QRect& area)
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
     event.window = xcb_window_t(window->internalWinId());
-    event.type = atom(connection, "_NET_WM_FULLSCREEN_MONITORS");
+    event.type = x11Atom(connection, "_NET_WM_FULLSCREEN_MONITORS");
     event.data.data32[0] = uint32_t(top);
     event.data.data32[1] = uint32_t(bottom);
     event.data.data32[2] = uint32_t(left);

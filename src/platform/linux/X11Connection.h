@@ -2,6 +2,9 @@
 
 #include <QGuiApplication>
 
+#include <cstdlib>
+#include <cstring>
+
 #include <xcb/xcb.h>
 
 // The XCB connection of the display Qt uses, or null when Qt does not run on X11.
@@ -17,6 +20,16 @@ inline xcb_connection_t* x11Connection()
 inline xcb_window_t x11RootWindow(xcb_connection_t* connection)
 {
     return xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+}
+
+// The atom of the given name, or XCB_ATOM_NONE.
+inline xcb_atom_t x11Atom(xcb_connection_t* connection, const char* name)
+{
+    xcb_intern_atom_reply_t* reply =
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name), nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(reply);
+    return atom;
 }
 
 // Sends a request to the window manager: an event to the root window, as the
