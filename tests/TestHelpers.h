@@ -4,13 +4,17 @@
 #include "platform/InputHold.h"
 #include "platform/LastInputSource.h"
 #include "scheduling/BreakScheduler.h"
+#include "settings/SettingsManager.h"
 #include "ui/BreakOverlay.h"
 
 #include <QCoreApplication>
+#include <QLabel>
+#include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTranslator>
-#include <QWidget>
 #include <limits>
 
 // Settings of a test's own in a temporary folder; store() writes values as an
@@ -40,6 +44,18 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Stored settings, loaded.
+struct LoadedSettings
+{
+    StoredSettings stored;
+    SettingsManager settings;
+    explicit LoadedSettings(const QVariantMap& values = {})
+        : stored(values)
+    {
+        settings.load();
+    }
+};
+
 // A translator that shows every text in brackets, so a test sees which texts a
 // window set again after a language change.
 class MarkingTranslator : public QTranslator
@@ -51,6 +67,54 @@ public:
     }
     bool isEmpty() const override { return false; }
 };
+
+// Installs or removes a translator and delivers the language-change events that
+// Qt posts for it.
+inline void switchTranslator(QTranslator* translator, bool install)
+{
+    if (install)
+        QCoreApplication::installTranslator(translator);
+    else
+        QCoreApplication::removeTranslator(translator);
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+}
+
+// Collects the messages of one type while it lives.
+struct MessageLog
+{
+    static inline QStringList messages;
+    static inline QtMsgType wanted;
+    QtMessageHandler previous;
+    explicit MessageLog(QtMsgType type)
+    {
+        messages.clear();
+        wanted = type;
+        previous = qInstallMessageHandler([](QtMsgType t, const QMessageLogContext&, const QString& text) {
+            if (t == wanted)
+                messages << text;
+        });
+    }
+    ~MessageLog() { qInstallMessageHandler(previous); }
+};
+
+// Runs a slot as its timer would, count times.
+inline void invoke(QObject* object, const char* slot, int count = 1)
+{
+    for (int i = 0; i < count; ++i)
+        QMetaObject::invokeMethod(object, slot, Qt::DirectConnection);
+}
+template <typename T = QLabel> T* child(const QObject* parent, const char* name)
+{
+    T* found = parent->findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("no child %s", name);
+    return found;
+}
+inline QString text(const QObject* parent, const char* label)
+{
+    return child<QLabel>(parent, label)->text();
+}
 
 // A user whose last input was at lastInputAt on a test's clock (unknown when
 // empty; by default one who is always at the keyboard).
@@ -81,7 +145,6 @@ class FakeInputHold : public InputHold
 public:
     struct Log
     {
-        int holds = 0;
         int releases = 0;
         bool held = false;
         QWidget* window = nullptr;
@@ -94,7 +157,7 @@ public:
     bool isHeld() const override { return m_log->held; }
     void setHold(QWidget* window, bool on) override
     {
-        (on ? m_log->holds : m_log->releases)++;
+        m_log->releases += !on;
         m_log->held = on;
         m_log->window = on ? window : nullptr;
     }
@@ -121,7 +184,7 @@ struct ManualClock
     {
         for (int i = 0; i < count; ++i) {
             now += stepMs;
-            QMetaObject::invokeMethod(&scheduler, "onTick", Qt::DirectConnection);
+            invoke(&scheduler, "onTick");
         }
     }
 };
@@ -144,15 +207,3 @@ struct RunningProgram
     }
     void tick(int count = 1) { clock.tick(*program.breakScheduler, count); }
 };
-
-// Installs or removes a translator and delivers the language-change events that
-// Qt posts for it.
-inline void switchTranslator(QTranslator* translator, bool install)
-{
-    if (install)
-        QCoreApplication::installTranslator(translator);
-    else
-        QCoreApplication::removeTranslator(translator);
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
-}

@@ -1,31 +1,18 @@
 #include "TestHelpers.h"
-#include "settings/SettingsManager.h"
 
 #include <QGuiApplication>
-#include <QLabel>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QScreen>
-#include <QSignalSpy>
-#include <QTest>
 
 namespace {
-struct Screen
+struct Screen : LoadedSettings
 {
-    StoredSettings stored;
-    SettingsManager settings;
     FakeInputHold::Log hold;
     BreakOverlay overlay{&settings};
     Screen() { overlay.setInputHoldBackend(std::make_unique<FakeInputHold>(&hold)); }
-    QString text(const char* label) const { return overlay.findChild<QLabel*>(label)->text(); }
-    int progress() const { return overlay.findChild<QProgressBar*>("progressBar")->value(); }
-    QPushButton* button() const { return overlay.findChild<QPushButton*>("postponeButton"); }
+    QString countdown() const { return text(&overlay, "countdownLabel"); }
+    QPushButton* button() const { return child<QPushButton>(&overlay, "postponeButton"); }
     bool buttonShown() const { return button()->isVisibleTo(&overlay); }
-    void tick(int n = 1)
-    {
-        for (int i = 0; i < n; ++i)
-            QMetaObject::invokeMethod(&overlay, "onCountdownTick", Qt::DirectConnection);
-    }
+    void tick(int n = 1) { invoke(&overlay, "onCountdownTick", n); }
 };
 } // namespace
 
@@ -36,25 +23,23 @@ class TestBreakOverlay : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QCOMPARE(QGuiApplication::screens().size(), 2); }
-
     // The button shows from the first to the tenth second of a break, while the
-    // setting allows, and never comes back later; the count stops at zero.
+    // setting allows, and never comes back later; the count stops at zero, and
+    // the scheduler alone ends a break.
     void countdownAndPostponeButton()
     {
         Screen s;
         s.overlay.showBreak(Long, "Take a walk", 300);
-        QCOMPARE(s.text("messageLabel"), QStringLiteral("Take a walk"));
-        QCOMPARE(s.text("countdownLabel"), QStringLiteral("Remaining: 5 m"));
+        QCOMPARE(text(&s.overlay, "messageLabel"), QStringLiteral("Take a walk"));
+        QCOMPARE(s.countdown(), QStringLiteral("Remaining: 5 m"));
         QVERIFY(!s.buttonShown());
         s.tick();
         QVERIFY(s.buttonShown());
-        QCOMPARE(s.text("countdownLabel"), QStringLiteral("Remaining: 4 m 59 s"));
+        QCOMPARE(s.countdown(), QStringLiteral("Remaining: 4 m 59 s"));
         s.tick(8);
         QVERIFY(s.buttonShown());
         s.tick();
-        QCOMPARE(s.progress(), 10);
-        QVERIFY(!s.buttonShown());
+        QVERIFY(!s.buttonShown() && child<QProgressBar>(&s.overlay, "progressBar")->value() == 10);
         s.overlay.showBreak(Micro, QString(), 300);
         s.tick(3);
         s.settings.setPostponeEnabled(false);
@@ -65,13 +50,13 @@ private slots:
         QVERIFY(!s.buttonShown());
         s.overlay.showBreak(Micro, QString(), 3);
         s.tick(10);
-        QCOMPARE(s.text("countdownLabel"), QStringLiteral("Remaining: 0 s"));
-        QCOMPARE(s.progress(), 3);
-        QVERIFY(s.overlay.isVisible()); // the scheduler alone ends a break
+        QCOMPARE(s.countdown(), QStringLiteral("Remaining: 0 s"));
+        QVERIFY(child<QProgressBar>(&s.overlay, "progressBar")->value() == 3 && s.overlay.isVisible());
     }
 
     void coversAllMonitorsOrThePrimaryOneInItsColour()
     {
+        QCOMPARE(QGuiApplication::screens().size(), 2);
         Screen s;
         s.overlay.showBreak(Micro, QString(), 20);
         QCOMPARE(s.overlay.geometry(), QRect(QPoint(0, 0), QPoint(4479, 1439)));
@@ -83,21 +68,28 @@ private slots:
         QCOMPARE(s.overlay.grab(QRect(0, 0, 50, 50)).toImage().pixelColor(5, 5), QColor(46, 125, 50));
     }
 
+    // Held only while showing; a new break while one shows takes the hold afresh;
+    // Postpone releases the hold and hides before it is announced.
     void holdsTheInputOnlyWhileShowing()
     {
         FakeInputHold::Log log;
         {
             Screen s;
             s.overlay.showBreak(Micro, QString(), 20);
-            QVERIFY(s.hold.held);
-            QCOMPARE(s.hold.window, &s.overlay);
+            QVERIFY(s.hold.held && s.hold.window == &s.overlay);
             s.overlay.hideBreak();
             QVERIFY(!s.hold.held);
-            // A new break while one shows takes the hold afresh.
             s.overlay.showBreak(Micro, QString(), 20);
             const int releases = s.hold.releases;
             s.overlay.showBreak(Long, QString(), 300);
             QVERIFY(s.hold.held && s.hold.releases > releases);
+            s.tick();
+            bool heldWhenEmitted = true;
+            connect(&s.overlay, &BreakOverlay::postponeRequested,
+                    [&] { heldWhenEmitted = s.hold.held || s.overlay.isVisible(); });
+            QSignalSpy postponed(&s.overlay, &BreakOverlay::postponeRequested);
+            s.button()->click();
+            QVERIFY(postponed.count() == 1 && !heldWhenEmitted);
             s.overlay.setInputHoldBackend(std::make_unique<FakeInputHold>(&log));
             s.overlay.showBreak(Micro, QString(), 20);
             QVERIFY(log.held);
@@ -105,19 +97,7 @@ private slots:
         QVERIFY(!log.held); // destruction releases too
     }
 
-    void postponeHidesReleasesThenEmits()
-    {
-        Screen s;
-        s.overlay.showBreak(Micro, QString(), 20);
-        s.tick();
-        bool heldWhenEmitted = true;
-        connect(&s.overlay, &BreakOverlay::postponeRequested, [&] { heldWhenEmitted = s.hold.held; });
-        QSignalSpy postponed(&s.overlay, &BreakOverlay::postponeRequested);
-        s.button()->click();
-        QCOMPARE(postponed.count(), 1);
-        QVERIFY(!heldWhenEmitted && !s.overlay.isVisible());
-    }
-
+    // A new message of the break's kind replaces the old one; the count goes on.
     void languageChangeReTextsWithoutTouchingTheCount()
     {
         Screen s;
@@ -126,13 +106,12 @@ private slots:
         MarkingTranslator translator;
         switchTranslator(&translator, true);
         QCOMPARE(s.button()->text(), QStringLiteral("[Postpone]"));
-        QCOMPARE(s.text("countdownLabel"), QStringLiteral("[Remaining: %1]").arg("[%1 s]").arg(18));
-        // A new message of the break's kind replaces the old one.
-        QVERIFY(s.settings.microBreakMessages().contains(s.text("messageLabel")));
+        QCOMPARE(s.countdown(), QStringLiteral("[Remaining: %1]").arg("[%1 s]").arg(18));
+        QVERIFY(s.settings.microBreakMessages().contains(text(&s.overlay, "messageLabel")));
         switchTranslator(&translator, false);
         s.overlay.showBreak(Long, "Walk", 300);
         switchTranslator(&translator, true);
-        QVERIFY(s.settings.longBreakMessages().contains(s.text("messageLabel")));
+        QVERIFY(s.settings.longBreakMessages().contains(text(&s.overlay, "messageLabel")));
         switchTranslator(&translator, false);
     }
 };

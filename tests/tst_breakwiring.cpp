@@ -1,15 +1,13 @@
 #include "TestHelpers.h"
 #include "ui/WarningDialog.h"
 
-#include <QPushButton>
-#include <QTest>
-
 // The break screens as start-up connects them to the break scheduler.
 class TestBreakWiring : public QObject
 {
     Q_OBJECT
 
 private slots:
+    // The popup is gone before the overlay shows.
     void aBreakRunsFromPopupToOverlayAndBack()
     {
         RunningProgram p;
@@ -19,7 +17,6 @@ private slots:
         QVERIFY(!popup.isVisible());
         p.tick();
         QVERIFY(popup.isVisible());
-        // The popup is gone before the overlay shows.
         struct ShowWatch : QObject
         {
             QWidget* popup;
@@ -34,8 +31,7 @@ private slots:
         watch.popup = &popup;
         overlay.installEventFilter(&watch);
         p.tick(10);
-        QVERIFY(overlay.isVisible() && p.hold.held);
-        QVERIFY(!popup.isVisible() && !watch.popupVisibleAtShow);
+        QVERIFY(overlay.isVisible() && p.hold.held && !popup.isVisible() && !watch.popupVisibleAtShow);
         p.tick(20);
         QVERIFY(!overlay.isVisible() && !p.hold.held);
     }
@@ -44,14 +40,13 @@ private slots:
     {
         RunningProgram p;
         p.tick(1203);
-        p.program.breakWarning->findChild<QPushButton*>("postponeButton")->click();
-        QCOMPARE(p.program.breakScheduler->state(), BreakScheduler::Postponed);
-        QVERIFY(!p.program.breakWarning->isVisible());
+        child<QPushButton>(p.program.breakWarning.get(), "postponeButton")->click();
+        QVERIFY(p.program.breakScheduler->state() == BreakScheduler::Postponed && !p.program.breakWarning->isVisible());
         p.tick(310);
         BreakOverlay& overlay = *p.program.breakOverlay;
         QVERIFY(overlay.isVisible());
-        QMetaObject::invokeMethod(&overlay, "onCountdownTick", Qt::DirectConnection);
-        overlay.findChild<QPushButton*>("postponeButton")->click();
+        invoke(&overlay, "onCountdownTick");
+        child<QPushButton>(&overlay, "postponeButton")->click();
         QCOMPARE(p.program.breakScheduler->state(), BreakScheduler::Postponed);
         QVERIFY(!overlay.isVisible() && !p.hold.held);
     }

@@ -1,21 +1,37 @@
 #include "TestHelpers.h"
-#include "settings/SettingsManager.h"
 
 #include <QDir>
-#include <QSignalSpy>
-#include <QTest>
-#include <memory>
 
 namespace {
-void verifyDefaults(const SettingsManager& s)
+const QVariantMap Defaults{{"version", 2},
+                           {"microBreakInterval", 1200},
+                           {"microBreakDuration", 20},
+                           {"longBreakInterval", 3600},
+                           {"longBreakDuration", 300},
+                           {"postponeEnabled", true},
+                           {"showOnAllMonitors", true},
+                           {"autoStartAtBoot", true},
+                           {"idlePauseEnabled", true},
+                           {"language", "system"},
+                           {"backgroundColor", "#0078d4"},
+                           {"shutdownEnabled", false},
+                           {"shutdownHour", 22},
+                           {"shutdownMinute", 0}};
+
+// Every key is stored with its default, and the getters give the same.
+void verifyDefaults(const StoredSettings& stored, const SettingsManager& s)
 {
-    QCOMPARE(s.microBreakInterval(), 1200);
-    QCOMPARE(s.microBreakDuration(), 20);
-    QCOMPARE(s.longBreakInterval(), 3600);
-    QCOMPARE(s.longBreakDuration(), 300);
-    QCOMPARE(s.backgroundColor(), QColor(0, 120, 212));
-    QCOMPARE(s.shutdownHour(), 22);
-    QCOMPARE(s.language(), QStringLiteral("system"));
+    QCOMPARE(QSettings(stored.path(), QSettings::IniFormat).allKeys().size(), Defaults.size());
+    for (auto it = Defaults.cbegin(); it != Defaults.cend(); ++it)
+        QCOMPARE(stored.value(it.key()).toString(), it.value().toString());
+    QCOMPARE((QList<int>{s.microBreakInterval(), s.microBreakDuration(), s.longBreakInterval(), s.longBreakDuration(),
+                         s.shutdownHour()}),
+             (QList<int>{1200, 20, 3600, 300, 22}));
+    QVERIFY(s.backgroundColor() == QColor(0, 120, 212) && s.language() == "system");
+}
+QList<int> times(const SettingsManager& s)
+{
+    return {s.microBreakInterval(), s.longBreakInterval(), s.microBreakDuration(), s.longBreakDuration()};
 }
 } // namespace
 
@@ -23,80 +39,63 @@ class TestSettingsManager : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<StoredSettings> m_stored;
-
 private slots:
-    void init() { m_stored = std::make_unique<StoredSettings>(); }
-
-    void firstStartStoresEveryKeyWithItsDefault()
+    void firstStartStoresEveryKeyAndResetGoesBack()
     {
-        SettingsManager settings;
-        settings.load();
-        verifyDefaults(settings);
-        const QVariantMap expected{{"version", 2},
-                                   {"microBreakInterval", 1200},
-                                   {"microBreakDuration", 20},
-                                   {"longBreakInterval", 3600},
-                                   {"longBreakDuration", 300},
-                                   {"postponeEnabled", true},
-                                   {"showOnAllMonitors", true},
-                                   {"autoStartAtBoot", true},
-                                   {"idlePauseEnabled", true},
-                                   {"language", "system"},
-                                   {"backgroundColor", "#0078d4"},
-                                   {"shutdownEnabled", false},
-                                   {"shutdownHour", 22},
-                                   {"shutdownMinute", 0}};
-        QCOMPARE(QSettings(m_stored->path(), QSettings::IniFormat).allKeys().size(), expected.size());
-        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
-            QCOMPARE(m_stored->value(it.key()).toString(), it.value().toString());
+        LoadedSettings first;
+        verifyDefaults(first.stored, first.settings);
+        LoadedSettings changed({{"microBreakInterval", 600}, {"backgroundColor", "#ff0000"}, {"language", "zh"}});
+        QSignalSpy announced(&changed.settings, &SettingsManager::settingsChanged);
+        changed.settings.resetToDefaults();
+        QCOMPARE(announced.count(), 1);
+        verifyDefaults(changed.stored, changed.settings);
     }
 
     void migratesVersionOneMinutes_data()
     {
         QTest::addColumn<QVariantMap>("storedValues");
-        QTest::addColumn<QList<int>>("loaded"); // micro interval, long interval, long duration
+        QTest::addColumn<QList<int>>("loaded"); // micro interval, long interval, micro and long duration
         QTest::newRow("minutes become seconds")
             << QVariantMap{{"microBreakInterval", 119}, {"longBreakInterval", 479}, {"longBreakDuration", 59}}
-            << QList<int>{7140, 28740, 3540};
+            << QList<int>{7140, 28740, 20, 3540};
         QTest::newRow("values past the minute ranges stay seconds")
             << QVariantMap{{"microBreakInterval", 120}, {"longBreakInterval", 480}, {"longBreakDuration", 60}}
-            << QList<int>{120, 480, 60};
+            << QList<int>{120, 480, 20, 60};
         QTest::newRow("explicit version 1 is migrated too")
-            << QVariantMap{{"version", 1}, {"microBreakInterval", 30}} << QList<int>{1800, 3600, 300};
+            << QVariantMap{{"version", 1}, {"microBreakInterval", 30}} << QList<int>{1800, 3600, 20, 300};
         QTest::newRow("version 2 is read as it is")
             << QVariantMap{{"version", 2}, {"microBreakInterval", 30}, {"longBreakInterval", 90}}
-            << QList<int>{30, 90, 300};
+            << QList<int>{30, 90, 20, 300};
     }
 
     void migratesVersionOneMinutes()
     {
         QFETCH(QVariantMap, storedValues);
-        QFETCH(QList<int>, loaded);
-        m_stored->store(storedValues, false);
+        StoredSettings stored;
+        stored.store(storedValues, false);
         for (int run = 0; run < 2; ++run) { // the second run must not migrate again
             SettingsManager settings;
             settings.load();
-            QCOMPARE(
-                (QList<int>{settings.microBreakInterval(), settings.longBreakInterval(), settings.longBreakDuration()}),
-                loaded);
+            QTEST(times(settings), "loaded");
         }
-        QCOMPARE(m_stored->value("version").toInt(), 2);
+        QCOMPARE(stored.value("version").toInt(), 2);
     }
 
     void settersApplyTheirRules()
     {
         SettingsManager s;
         QSignalSpy changed(&s, &SettingsManager::settingsChanged);
-        s.setLongBreakInterval(5000); // down to a multiple of the micro interval
-        QCOMPARE(s.longBreakInterval(), 4800);
-        s.setLongBreakInterval(100); // at least one micro interval
-        QCOMPARE(s.longBreakInterval(), 1200);
-        s.setLongBreakInterval(4800);
-        s.setMicroBreakInterval(1800); // the long interval follows
-        QCOMPARE(s.longBreakInterval(), 3600);
-        s.setMicroBreakInterval(7200);
-        QCOMPARE(s.longBreakInterval(), 7200);
+        const auto longAfter = [&s](auto setter, int value) {
+            (s.*setter)(value);
+            return s.longBreakInterval();
+        };
+        // Down to a multiple of the micro interval, at least one; it follows the micro interval.
+        QCOMPARE((QList<int>{longAfter(&SettingsManager::setLongBreakInterval, 5000),
+                             longAfter(&SettingsManager::setLongBreakInterval, 100),
+                             longAfter(&SettingsManager::setLongBreakInterval, 4800),
+                             longAfter(&SettingsManager::setMicroBreakInterval, 1800),
+                             longAfter(&SettingsManager::setMicroBreakInterval, 7200)}),
+                 (QList<int>{4800, 1200, 4800, 3600, 7200}));
         s.setMicroBreakInterval(30);
         s.setMicroBreakDuration(4);
         s.setLongBreakDuration(10);
@@ -124,11 +123,9 @@ private slots:
     void colourForms()
     {
         QFETCH(QString, storedColour);
-        m_stored->store({{"backgroundColor", storedColour}});
-        SettingsManager settings;
-        settings.load();
-        QTEST(settings.backgroundColor(), "loaded");
-        QTEST(m_stored->value("backgroundColor").toString(), "savedBack");
+        LoadedSettings loaded({{"backgroundColor", storedColour}});
+        QTEST(loaded.settings.backgroundColor(), "loaded");
+        QTEST(loaded.stored.value("backgroundColor").toString(), "savedBack");
     }
 
     // Values that would stop the break cycle or start a shutdown at once never
@@ -149,34 +146,18 @@ private slots:
     void brokenStorageGivesSafeValues()
     {
         QFETCH(QByteArray, content);
-        QDir().mkpath(content.isEmpty() ? m_stored->path() : QFileInfo(m_stored->path()).path());
-        if (!content.isEmpty()) {
-            QFile file(m_stored->path());
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(content);
-        }
+        StoredSettings stored;
+        QDir().mkpath(content.isEmpty() ? stored.path() : QFileInfo(stored.path()).path());
+        QFile file(stored.path());
+        if (!content.isEmpty())
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        file.close();
         SettingsManager settings;
         settings.load();
-        QCOMPARE(settings.microBreakInterval(), 1200);
-        QCOMPARE(settings.longBreakInterval(), 3600);
-        QCOMPARE(settings.microBreakDuration(), 20);
-        QCOMPARE(settings.longBreakDuration(), 300);
+        QCOMPARE(times(settings), (QList<int>{1200, 3600, 20, 300}));
         QVERIFY(settings.shutdownHour() >= 0 && settings.shutdownHour() <= 23);
         QVERIFY(settings.shutdownMinute() >= 0 && settings.shutdownMinute() <= 59);
         settings.save(); // even where nothing can be written
-    }
-
-    void resetWritesDefaultsAndAnnouncesOnce()
-    {
-        m_stored->store({{"microBreakInterval", 600}, {"backgroundColor", "#ff0000"}});
-        SettingsManager settings;
-        settings.load();
-        QSignalSpy changed(&settings, &SettingsManager::settingsChanged);
-        settings.resetToDefaults();
-        QCOMPARE(changed.count(), 1);
-        verifyDefaults(settings);
-        QCOMPARE(m_stored->value("microBreakInterval").toInt(), 1200);
-        QCOMPARE(m_stored->value("backgroundColor").toString(), QStringLiteral("#0078d4"));
     }
 };
 

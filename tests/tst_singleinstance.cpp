@@ -1,41 +1,21 @@
+#include "TestHelpers.h"
 #include "app/SingleInstance.h"
 #include "platform/linux/RuntimeDirectory.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QSignalSpy>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QWidget>
 
 class TestSingleInstance : public QObject
 {
     Q_OBJECT
 
-private:
     QTemporaryDir m_dir;
     int m_serial = 0;
-
     InstanceChannel freshChannel()
     {
         const QString base = m_dir.path() + QStringLiteral("/channel%1").arg(++m_serial);
         return {base, base + ".lock", QLocalServer::UserAccessOption};
-    }
-
-    // Sends bytes to the server as another program would, then lets the handler run.
-    static void request(QLocalServer& server, const QByteArray& bytes)
-    {
-        QLocalSocket client;
-        client.connectToServer(server.fullServerName());
-        QVERIFY(client.waitForConnected(1000));
-        if (!bytes.isEmpty()) {
-            client.write(bytes);
-            QVERIFY(client.waitForBytesWritten(1000));
-        }
-        QVERIFY(server.waitForNewConnection(1000));
-        handleShowRequest(&server);
     }
 
 private slots:
@@ -48,44 +28,39 @@ private slots:
         QFile::setPermissions(perUser, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QCOMPARE(userRuntimeDirectory(perUser, perUser), perUser);
         QCOMPARE(userRuntimeDirectory(QString(), perUser), perUser);
-
         QFile::setPermissions(perUser, QFile::permissions(perUser) | QFile::ReadOther | QFile::ExeOther);
         const QString fallback = userRuntimeDirectory(QString(), perUser);
         QVERIFY(fallback.startsWith(m_dir.path() + "/RespiteKeeper-"));
         QCOMPARE(userRuntimeDirectory(QString(), m_dir.path() + "/missing"), fallback);
     }
 
-    void showRequestBringsTheSettingsWindowForward_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("shown");
-        QTest::newRow("show") << QByteArray("show") << true;
-        QTest::newRow("show followed by more bytes") << QByteArray("show me everything\n") << true;
-        QTest::newRow("upper case") << QByteArray("SHOW") << false;
-        QTest::newRow("too short") << QByteArray("sho") << false;
-        QTest::newRow("nothing") << QByteArray() << false;
-    }
-
+    // "show", also with more bytes after it, brings the settings window (by name,
+    // a top-level one) forward; anything else does nothing, and a silent client
+    // is dropped within the read wait.
     void showRequestBringsTheSettingsWindowForward()
     {
-        QFETCH(QByteArray, bytes);
-        QWidget other; // a window of another name, and a child of the name, stay
-        QWidget settings;
-        settings.setObjectName("RespiteKeeperSettings");
+        QWidget other;
         QWidget child(&other);
         child.setObjectName("RespiteKeeperSettings");
-        settings.showMinimized();
-        settings.hide();
-        QLocalServer server;
-        QVERIFY(server.listen(m_dir.path() + "/handler" + QTest::currentDataTag()));
-        QElapsedTimer timer;
-        timer.start();
-        request(server, bytes);
-        QVERIFY(timer.elapsed() < 1000); // a silent client is dropped within the read wait
-        QFETCH(bool, shown);
-        QCOMPARE(settings.isVisible(), shown);
-        QCOMPARE(settings.isMinimized(), !shown); // shown normal
-        QVERIFY(!other.isVisible());
+        for (const char* bytes : {"show", "show me everything\n", "SHOW", "sho", ""}) {
+            const bool shown = QByteArray(bytes).startsWith("show");
+            QWidget settings;
+            settings.setObjectName("RespiteKeeperSettings");
+            settings.showMinimized();
+            settings.hide();
+            QLocalServer server;
+            QVERIFY(server.listen(freshChannel().serverName));
+            QElapsedTimer timer;
+            timer.start();
+            QLocalSocket client;
+            client.connectToServer(server.fullServerName());
+            QVERIFY(client.waitForConnected(1000));
+            QVERIFY(client.write(bytes) == qint64(qstrlen(bytes)) && (!*bytes || client.waitForBytesWritten(1000)));
+            QVERIFY(server.waitForNewConnection(1000));
+            handleShowRequest(&server);
+            QVERIFY(timer.elapsed() < 1000);
+            QVERIFY(settings.isVisible() == shown && settings.isMinimized() != shown && !other.isVisible());
+        }
     }
 
     void secondCopyHandsOverToTheFirst()
@@ -94,11 +69,9 @@ private slots:
         SingleInstance first(channel);
         QCOMPARE(first.claim(this), SingleInstance::Outcome::Primary);
         QVERIFY(first.server()->isListening());
-
         SingleInstance second(channel);
         QCOMPARE(second.claim(this), SingleInstance::Outcome::HandedOver);
         QCOMPARE(second.server(), nullptr);
-
         QWidget settings;
         settings.setObjectName("RespiteKeeperSettings");
         QVERIFY(first.server()->waitForNewConnection(1000));

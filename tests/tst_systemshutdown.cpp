@@ -1,19 +1,7 @@
+#include "TestHelpers.h"
 #include "platform/SystemShutdown.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
-
-namespace {
-QStringList s_debug;
-void collect(QtMsgType type, const QMessageLogContext&, const QString& message)
-{
-    if (type == QtDebugMsg)
-        s_debug << message;
-}
-} // namespace
 
 // The real shutdown path against stand-ins: a system bus address that leads
 // nowhere, and fake shutdown commands first on PATH that only record their call.
@@ -21,75 +9,55 @@ class TestSystemShutdown : public QObject
 {
     Q_OBJECT
 
-private:
     QTemporaryDir m_dir;
-    QString m_calls;
-
-    void writeFake(const QString& name, const QByteArray& body)
+    QString calls() const
     {
-        QFile fake(m_dir.path() + "/bin/" + name);
-        QVERIFY(fake.open(QIODevice::WriteOnly));
-        fake.write("#!/bin/sh\n" + body);
-        fake.close();
-        fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    void fakeShutdown(const QByteArray& extra)
-    {
-        writeFake("shutdown", "echo \"shutdown $*\" >> '" + m_calls.toLocal8Bit() + "'\n" + extra);
-    }
-    QString recordedCalls() const
-    {
-        QFile file(m_calls);
+        QFile file(m_dir.path() + "/calls");
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
-    bool safe() const
+    // Every command that could shut down records its call (and may do more).
+    // The tests go on only when all of them are in place.
+    bool fakeCommands(const QByteArray& shutdownExtra)
     {
+        QFile::remove(m_dir.path() + "/calls");
+        QDir().mkpath(m_dir.path() + "/bin");
+        for (const char* name : {"shutdown", "systemctl", "poweroff", "halt"}) {
+            QFile fake(m_dir.path() + "/bin/" + name);
+            if (!fake.open(QIODevice::WriteOnly))
+                return false;
+            fake.write("#!/bin/sh\necho \"" + QByteArray(name) + " $*\" >> '" + QFile::encodeName(m_dir.path()) +
+                       "/calls'\n" + (qstrcmp(name, "shutdown") ? "" : shutdownExtra));
+            if (!fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+                return false;
+        }
+        qputenv("PATH", QFile::encodeName(m_dir.path()) + "/bin:" + qgetenv("PATH"));
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + QFile::encodeName(m_dir.path()) + "/no-system-bus");
         return qEnvironmentVariable("PATH").startsWith(m_dir.path() + "/bin:") &&
                qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS").contains(m_dir.path());
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(QDir().mkpath(m_dir.path() + "/bin"));
-        m_calls = m_dir.path() + "/calls";
-        for (const char* name : {"systemctl", "poweroff", "halt"})
-            writeFake(name, "echo \"$0 $*\" >> '" + m_calls.toLocal8Bit() + "'\n");
-        qputenv("PATH", (m_dir.path() + "/bin:" + qEnvironmentVariable("PATH")).toLocal8Bit());
-        qputenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + m_dir.path() + "/no-system-bus").toLocal8Bit());
-        QVERIFY(safe());
-    }
-
-    void init()
-    {
-        QFile::remove(m_calls);
-        s_debug.clear();
-    }
-
     void fallsBackToTheShutdownCommand()
     {
-        fakeShutdown("");
-        QVERIFY(safe());
-        qInstallMessageHandler(collect);
+        QVERIFY(fakeCommands(""));
+        MessageLog debug(QtDebugMsg);
         shutdownSystem();
-        qInstallMessageHandler(nullptr);
-        QCOMPARE(s_debug.size(), 2);
-        QVERIFY2(s_debug.at(0).startsWith("logind CanPowerOff failed with error: org.freedesktop.DBus.Error."),
-                 qPrintable(s_debug.at(0)));
-        QVERIFY(s_debug.at(0).endsWith(" )"));
-        QCOMPARE(s_debug.at(1), QStringLiteral("Falling back to shutdown -P now"));
-        QTRY_COMPARE(recordedCalls(), QStringLiteral("shutdown -P now\n"));
+        QCOMPARE(debug.messages.size(), 2);
+        QVERIFY2(debug.messages.at(0).startsWith("logind CanPowerOff failed with error: org.freedesktop.DBus.Error."),
+                 qPrintable(debug.messages.at(0)));
+        QVERIFY(debug.messages.at(0).endsWith(" )"));
+        QCOMPARE(debug.messages.at(1), QStringLiteral("Falling back to shutdown -P now"));
+        QTRY_COMPARE(calls(), QStringLiteral("shutdown -P now\n"));
     }
 
     void aHangingCommandDoesNotBlock()
     {
-        fakeShutdown("exec </dev/null >/dev/null 2>&1\nsleep 10\n");
-        QVERIFY(safe());
+        QVERIFY(fakeCommands("exec </dev/null >/dev/null 2>&1\nsleep 10\n"));
         QElapsedTimer timer;
         timer.start();
         shutdownSystem();
         QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
-        QTRY_COMPARE(recordedCalls(), QStringLiteral("shutdown -P now\n"));
+        QTRY_COMPARE(calls(), QStringLiteral("shutdown -P now\n"));
     }
 };
 
