@@ -49,6 +49,8 @@ private slots:
             QCOMPARE(m_translator != nullptr, english);
             QCOMPARE(QCoreApplication::translate("x", "RespiteKeeper"), english ? "Tolamo" : "RespiteKeeper");
         }
+        QCOMPARE((QStringList{formatDuration(59), formatDuration(60), formatDuration(125), formatDuration(3600)}),
+                 (QStringList{"59 s", "1 m", "2 m 5 s", "60 m"})); // an hour has no unit of its own
         QWidget window;
         struct : QObject
         {

@@ -51,34 +51,26 @@ private slots:
         verifyDefaults(changed.stored, changed.settings);
     }
 
-    void migratesVersionOneMinutes_data()
-    {
-        QTest::addColumn<QVariantMap>("storedValues");
-        QTest::addColumn<QList<int>>("loaded"); // micro interval, long interval, micro and long duration
-        QTest::newRow("minutes become seconds")
-            << QVariantMap{{"microBreakInterval", 119}, {"longBreakInterval", 479}, {"longBreakDuration", 59}}
-            << QList<int>{7140, 28740, 20, 3540};
-        QTest::newRow("values past the minute ranges stay seconds")
-            << QVariantMap{{"microBreakInterval", 120}, {"longBreakInterval", 480}, {"longBreakDuration", 60}}
-            << QList<int>{120, 480, 20, 60};
-        QTest::newRow("explicit version 1 is migrated too")
-            << QVariantMap{{"version", 1}, {"microBreakInterval", 30}} << QList<int>{1800, 3600, 20, 300};
-        QTest::newRow("version 2 is read as it is")
-            << QVariantMap{{"version", 2}, {"microBreakInterval", 30}, {"longBreakInterval", 90}}
-            << QList<int>{30, 90, 20, 300};
-    }
-
+    // Minutes of version 1 become seconds, once; values past the minute ranges stay.
     void migratesVersionOneMinutes()
     {
-        QFETCH(QVariantMap, storedValues);
-        StoredSettings stored;
-        stored.store(storedValues, false);
-        for (int run = 0; run < 2; ++run) { // the second run must not migrate again
-            SettingsManager settings;
-            settings.load();
-            QTEST(times(settings), "loaded");
+        const QList<std::pair<QVariantMap, QList<int>>> cases{
+            // micro and long interval, micro and long duration
+            {{{"microBreakInterval", 119}, {"longBreakInterval", 479}, {"longBreakDuration", 59}},
+             {7140, 28740, 20, 3540}},
+            {{{"microBreakInterval", 120}, {"longBreakInterval", 480}, {"longBreakDuration", 60}}, {120, 480, 20, 60}},
+            {{{"version", 1}, {"microBreakInterval", 30}}, {1800, 3600, 20, 300}},
+            {{{"version", 2}, {"microBreakInterval", 30}, {"longBreakInterval", 90}}, {30, 90, 20, 300}}};
+        for (const auto& [values, loaded] : cases) {
+            StoredSettings stored;
+            stored.store(values, false);
+            for (int run = 0; run < 2; ++run) {
+                SettingsManager settings;
+                settings.load();
+                QCOMPARE(times(settings), loaded);
+            }
+            QCOMPARE(stored.value("version").toInt(), 2);
         }
-        QCOMPARE(stored.value("version").toInt(), 2);
     }
 
     void settersApplyTheirRules()
@@ -109,55 +101,35 @@ private slots:
         QCOMPARE(changed.count(), 0); // only Apply and reset announce
     }
 
-    void colourForms_data()
+    // Colours in any form Qt reads; values that would stop the break cycle or start
+    // a shutdown at once never reach the rest of the program.
+    void storedValuesAreCheckedOnLoad()
     {
-        QTest::addColumn<QString>("storedColour");
-        QTest::addColumn<QColor>("loaded");
-        QTest::addColumn<QString>("savedBack");
-        QTest::newRow("upper-case hex") << "#FF8000" << QColor(255, 128, 0) << "#ff8000";
-        QTest::newRow("alpha is read but not kept") << "#80ff8000" << QColor(255, 128, 0, 0x80) << "#ff8000";
-        QTest::newRow("named colour") << "red" << QColor(255, 0, 0) << "#ff0000";
-        QTest::newRow("garbage gives the default") << "not a colour" << QColor(0, 120, 212) << "#0078d4";
-    }
-
-    void colourForms()
-    {
-        QFETCH(QString, storedColour);
-        LoadedSettings loaded({{"backgroundColor", storedColour}});
-        QTEST(loaded.settings.backgroundColor(), "loaded");
-        QTEST(loaded.stored.value("backgroundColor").toString(), "savedBack");
-    }
-
-    // Values that would stop the break cycle or start a shutdown at once never
-    // reach the rest of the program.
-    void brokenStorageGivesSafeValues_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::newRow("zero and negative times")
-            << QByteArray("[General]\nversion=2\nmicroBreakInterval=0\nlongBreakInterval=-60\nmicroBreakDuration=-1\n"
-                          "longBreakDuration=0\nshutdownHour=24\nshutdownMinute=75\n");
-        QTest::newRow("text that reads as zero")
-            << QByteArray("[General]\nversion=2\nmicroBreakInterval=soon\nlongBreakInterval=later\nshutdownHour=-3\n");
-        QTest::newRow("garbage") << QByteArray("}}}[[[\n==\x01\x02\xff\xfe\n[General\nmicroBreakInterval");
-        QTest::newRow("NUL bytes") << QByteArray(4096, '\0');
-        QTest::newRow("a folder where the file should be") << QByteArray();
-    }
-
-    void brokenStorageGivesSafeValues()
-    {
-        QFETCH(QByteArray, content);
-        StoredSettings stored;
-        QDir().mkpath(content.isEmpty() ? stored.path() : QFileInfo(stored.path()).path());
-        QFile file(stored.path());
-        if (!content.isEmpty())
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
-        file.close();
-        SettingsManager settings;
-        settings.load();
-        QCOMPARE(times(settings), (QList<int>{1200, 3600, 20, 300}));
-        QVERIFY(settings.shutdownHour() >= 0 && settings.shutdownHour() <= 23);
-        QVERIFY(settings.shutdownMinute() >= 0 && settings.shutdownMinute() <= 59);
-        settings.save(); // even where nothing can be written
+        for (auto [stored, loaded, savedBack] : {std::tuple{"#FF8000", QColor(255, 128, 0), "#ff8000"},
+                                                 {"#80ff8000", QColor(255, 128, 0, 0x80), "#ff8000"},
+                                                 {"red", QColor(255, 0, 0), "#ff0000"},
+                                                 {"not a colour", QColor(0, 120, 212), "#0078d4"}}) {
+            LoadedSettings s({{"backgroundColor", stored}});
+            QVERIFY(s.settings.backgroundColor() == loaded && s.stored.value("backgroundColor") == savedBack);
+        }
+        for (const QByteArray content :
+             {QByteArray("[General]\nversion=2\nmicroBreakInterval=0\nlongBreakInterval=-60\nmicroBreakDuration=-1\n"
+                         "longBreakDuration=0\nshutdownHour=24\nshutdownMinute=75\n"),
+              QByteArray("[General]\nversion=2\nmicroBreakInterval=soon\nlongBreakInterval=later\nshutdownHour=-3\n"),
+              QByteArray("}}}[[[\n==\x01\x02\xff\xfe\n[General\nmicroBreakInterval"), QByteArray(4096, '\0'),
+              QByteArray() /* a folder where the file should be */}) {
+            StoredSettings stored;
+            QDir().mkpath(content.isEmpty() ? stored.path() : QFileInfo(stored.path()).path());
+            QFile file(stored.path());
+            QVERIFY(content.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(content) == content.size()));
+            file.close();
+            SettingsManager settings;
+            settings.load();
+            QCOMPARE(times(settings), (QList<int>{1200, 3600, 20, 300}));
+            QVERIFY(settings.shutdownHour() >= 0 && settings.shutdownHour() <= 23);
+            QVERIFY(settings.shutdownMinute() >= 0 && settings.shutdownMinute() <= 59);
+            settings.save(); // even where nothing can be written
+        }
     }
 };
 

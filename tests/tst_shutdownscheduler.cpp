@@ -73,31 +73,21 @@ private slots:
 
     // The warning comes 20 s before the set time, on the day the time falls (the
     // day before for midnight), and once a day only.
-    void warnsThenShutsDownTwentySecondsLater_data()
-    {
-        QTest::addColumn<QString>("start");
-        QTest::addColumn<int>("hour");
-        QTest::addColumn<QString>("warning");
-        QTest::addColumn<QDateTime>("shutdownAt");
-        QTest::newRow("today") << "2026-12-06T21:59:30" << 22 << "warning 20 at 21:59:31" << at("2026-12-06T21:59:51");
-        QTest::newRow("started after the time: tomorrow")
-            << "2026-12-06T22:01:00" << 22 << "warning 20 at 21:59:01" << at("2026-12-07T21:59:21");
-        QTest::newRow("midnight: the evening before")
-            << "2026-12-06T23:58:00" << 0 << "warning 20 at 23:59:01" << at("2026-12-06T23:59:21");
-    }
-
     void warnsThenShutsDownTwentySecondsLater()
     {
-        QFETCH(QString, start);
-        QFETCH(int, hour);
-        Rig rig(start, hour);
-        rig.tickUntil("shutdown", 4000);
-        QTEST(rig.log.value(0), "warning");
-        QCOMPARE(rig.log.mid(1), (QStringList{"shutdownNow", "shutdown"}));
-        QTEST(rig.now, "shutdownAt");
-        QVERIFY(rig.scheduler.lastWarningDate() == rig.now.date() && rig.scheduler.state() == ShutdownScheduler::Idle);
-        rig.tick(hour ? 100 : 0); // no second attempt the same day
-        QCOMPARE(rig.log.count("shutdown"), 1);
+        for (auto [start, hour, warning, shutdownAt] :
+             {std::tuple{"2026-12-06T21:59:30", 22, "21:59:31", "2026-12-06T21:59:51"},
+              {"2026-12-06T22:01:00", 22, "21:59:01", "2026-12-07T21:59:21"}, // after the time: tomorrow
+              {"2026-12-06T23:58:00", 0, "23:59:01", "2026-12-06T23:59:21"}}) {
+            Rig rig(start, hour);
+            rig.tickUntil("shutdown", 4000);
+            QCOMPARE(rig.log, (QStringList{QStringLiteral("warning 20 at ") + warning, "shutdownNow", "shutdown"}));
+            QCOMPARE(rig.now, at(shutdownAt));
+            QVERIFY(rig.scheduler.lastWarningDate() == rig.now.date() &&
+                    rig.scheduler.state() == ShutdownScheduler::Idle);
+            rig.tick(hour ? 100 : 0); // no second attempt the same day
+            QCOMPARE(rig.log.count("shutdown"), 1);
+        }
     }
 
     void postponeGivesAFreshWaitEachTime()

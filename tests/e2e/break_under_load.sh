@@ -14,12 +14,10 @@ store_settings microBreakInterval=1 microBreakDuration=3 idlePauseEnabled=false 
 start_program
 "$RK_PROBE" watch-breaks "$E2E_TMP/stop-watching" 240 >"$E2E_TMP/watch" &
 watcher=$!
-ups() { grep -c ' up$' "$E2E_TMP/watch"; }
-downs() { grep -c ' down$' "$E2E_TMP/watch"; }
-at_least() { [ "$("$1")" -ge "$2" ]; }
-
+count() { grep -c " $1\$" "$E2E_TMP/watch"; }
+at_least() { [ "$(count "$1")" -ge "$2" ]; }
 for n in 1 2 3 4 5; do
-    rk_wait_for 60 at_least ups "$n" || break
+    rk_wait_for 60 at_least up "$n" || break
     # The window manager stalls over the break's end: the program's requests reach
     # it late, as they do when it is starved of time.
     sleep 2
@@ -27,19 +25,17 @@ for n in 1 2 3 4 5; do
     sleep 2
     kill -CONT "$RK_WM_PID"
 done
-
 # The next break begins while the program's tray menu is open.
-rk_wait_for 30 at_least downs "$(ups)"
-read -r _ ix iy iw ih <<<"$(tray_icon)"
-menu_open() { program_windows | awk '$4 > 64 && $4 < 400 && $5 > 100 && $5 < 400 { f = 1 } END { exit !f }'; }
+rk_wait_for 30 at_least down "$(count up)"
+read -r _ ix iy iw ih <<<"$(window_where "$TRAY")"
 open_menu() {
     xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
-    rk_wait_for 1 menu_open
+    rk_wait_for 1 has 'w > 64 && w < 400 && h > 100 && h < 400'
 }
-shown=$(ups)
+shown=$(count up)
 check "the tray menu opens before the last break" rk_wait_for 8 open_menu
-rk_wait_for 30 at_least downs $((shown + 1))
-sleep 1.5
+rk_wait_for 30 at_least down $((shown + 1))
+sleep 1.5 # the watcher's second after the last break screen
 touch "$E2E_TMP/stop-watching"
 wait "$watcher"
 check "every break screen held the input in time and went in time" test $? = 0

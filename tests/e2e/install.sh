@@ -24,13 +24,12 @@ dpkg-deb -x "$deb" "$root"
 
 start_display
 store_settings
-program_path=$root/usr/bin/respitekeeper
-RK_PROGRAM=$program_path
+RK_PROGRAM=$root/usr/bin/respitekeeper
 start_program
 program=$E2E_LAST_PID
-check "the unpacked program shows its tray icon" rk_wait_for 20 has_tray_icon
+check "the unpacked program shows its tray icon" rk_wait_for 20 has "$TRAY"
 check "and writes its log-on entry with its own path to try" \
-    rk_wait_for 5 grep -qx "TryExec=$program_path" "$XDG_CONFIG_HOME/autostart/RespiteKeeper.desktop"
+    rk_wait_for 5 grep -qx "TryExec=$RK_PROGRAM" "$XDG_CONFIG_HOME/autostart/RespiteKeeper.desktop"
 start_program
 wait_exit 10 "$E2E_LAST_PID"
 check "a second start hands over (got $E2E_CODE)" test "$E2E_CODE" = 0

@@ -18,23 +18,17 @@ icewm >"$E2E_TMP/icewm.log" 2>&1 &
 RK_WM_PID=$!
 check "the window manager's tray is there" rk_wait_for 15 "$RK_PROBE" tray-owned
 
-at_origin() { [ "$(window_of_size "$1" "$2" | cut -d' ' -f2,3)" = "0 0" ]; }
+at_origin() { [ "$(window_where "w == $1 && h == $2" | cut -d' ' -f2,3)" = "0 0" ]; }
 break_screen() { # ALL-MONITORS WIDTH HEIGHT: a break screen of that size at 0,0 holds the input
     store_settings microBreakInterval=1 microBreakDuration=60 idlePauseEnabled=false autoStartAtBoot=false \
         backgroundColor=#2e7d32 "showOnAllMonitors=$1"
     start_program
-    rk_wait_for 30 at_origin "$2" "$3" && rk_wait_for 3 grab_state_is "keyboard=held pointer=held"
+    rk_wait_for 30 at_origin "$2" "$3" && input_held && [ "$(pixel $(($2 - 1)) $(($3 - 1)) "all-$1")" = "srgb(46,125,50)" ]
     local status=$?
-    screenshot "two-monitors-all-$1"
-    kill "$E2E_LAST_PID"
-    wait "$E2E_LAST_PID" 2>/dev/null
+    stop_program "$E2E_LAST_PID"
     return $status
 }
-colour_at() { [ "$(pixel "$RK_ARTIFACTS/two-monitors-all-true.png" "$1" "$2")" = "srgb(46,125,50)" ]; }
 
-check "on all monitors the break screen covers 4480x1440 and holds the input" break_screen true 4480 1440
-for point in "0 0" "4479 1439" "0 1439"; do
-    check "it has the stored colour at $point" colour_at $point
-done
+check "on all monitors the break screen covers 4480x1440 in its colour and holds the input" break_screen true 4480 1440
 check "on the primary monitor only it covers that monitor and holds the input" break_screen false 1920 1080
 finish
