@@ -1,0 +1,187 @@
+// The plain Win32 units (no Qt inside), run under Wine: the Run key value, the
+// input hold, the last-input time, the shutdown sequence with stand-ins, and the
+// single-instance pipe's name. Prints a line per check and "windows: N passed, N failed".
+#include "platform/TickDifference.h"
+#include "platform/windows/win_inputhold.h"
+#include "platform/windows/win_instancename.h"
+#include "platform/windows/win_lastinput.h"
+#include "platform/windows/win_registry.h"
+#include "platform/windows/win_shutdown.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <sddl.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+int passed = 0, failed = 0;
+void check(const char* what, bool ok)
+{
+    ok ? ++passed : ++failed;
+    std::printf("%s: %s\n", ok ? "ok" : "FAIL", what);
+}
+
+const wchar_t* const RunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// The value as the registry functions read it: a REG_SZ of the text with its NUL.
+bool runValueIs(const std::wstring& text, bool found = true)
+{
+    DWORD type = 0, size = 4096;
+    std::vector<BYTE> bytes(size);
+    const bool read = RegGetValueW(HKEY_CURRENT_USER, RunKey, L"RespiteKeeper", RRF_RT_ANY | RRF_NOEXPAND, &type,
+                                   bytes.data(), &size) == ERROR_SUCCESS;
+    return read == found && (!found || (type == REG_SZ && size == (text.size() + 1) * sizeof(wchar_t) &&
+                                        std::memcmp(bytes.data(), text.c_str(), size) == 0));
+}
+
+void testRunKey()
+{
+    const std::wstring first = L"\"C:\\Program Files\\RespiteKeeper\\RespiteKeeper.exe\"", second = L"\"D:\\RK.exe\"";
+    check("writing the Run value succeeds",
+          winWriteRunValue(L"RespiteKeeper", first.c_str()).failedStep == RunValueResult::None);
+    check("as a REG_SZ of the quoted path with spaces and its NUL", runValueIs(first));
+    winWriteRunValue(L"RespiteKeeper", second.c_str());
+    check("writing again replaces the value", runValueIs(second));
+    check("deleting succeeds, twice",
+          winWriteRunValue(L"RespiteKeeper", nullptr).failedStep == RunValueResult::None &&
+              winWriteRunValue(L"RespiteKeeper", nullptr).failedStep == RunValueResult::None);
+    check("and the value is gone", runValueIs(L"", false));
+    RegDeleteKeyW(HKEY_CURRENT_USER, RunKey);
+    const RunValueResult result = winWriteRunValue(L"RespiteKeeper", first.c_str());
+    check("a key that cannot be opened names the open step with its code",
+          result.failedStep == RunValueResult::Open && result.error == ERROR_FILE_NOT_FOUND);
+    HKEY created = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, RunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr);
+    RegCloseKey(created);
+}
+
+HWND makeWindow(int x, int width)
+{
+    return CreateWindowExW(0, L"STATIC", L"rk-test", WS_POPUP | WS_VISIBLE, x, 80, width, 300, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+bool inFront(HWND window)
+{
+    for (int i = 0; i < 50 && GetForegroundWindow() != window; ++i) {
+        SetForegroundWindow(window);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
+        Sleep(20);
+    }
+    return GetForegroundWindow() == window;
+}
+LRESULT key(int nCode = HC_ACTION)
+{
+    KBDLLHOOKSTRUCT stroke = {};
+    stroke.vkCode = 'A';
+    return winKeyboardHookProc(nCode, WM_KEYDOWN, reinterpret_cast<LPARAM>(&stroke));
+}
+bool clippedTo(RECT expected)
+{
+    RECT clip;
+    GetClipCursor(&clip);
+    return std::memcmp(&clip, &expected, sizeof clip) == 0;
+}
+
+void testInputHold()
+{
+    HWND breakWindow = makeWindow(100, 400), other = makeWindow(600, 200);
+    check("without a hold a key passes", inFront(other) && key() == 0);
+    winHoldInput(breakWindow);
+    const HHOOK hook = winKeyboardHook();
+    winHoldInput(breakWindow);
+    check("holding installs one hook", hook != nullptr && winInputHeld() && winKeyboardHook() == hook);
+    RECT windowRect;
+    GetWindowRect(breakWindow, &windowRect);
+    check("the cursor is clipped to the break window", clippedTo(windowRect));
+    check("a key is swallowed while another window is in front", inFront(other) && key() == 1);
+    check("a call with nCode < 0 is passed on", key(-1) == 0);
+    check("a key passes while the break window is in front", inFront(breakWindow) && key() == 0);
+    winReleaseInput();
+    check("releasing removes the hook", winKeyboardHook() == nullptr && !winInputHeld());
+    check("after release a key passes whatever is in front", inFront(other) && key() == 0);
+    const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    check("and the cursor may go over the whole screen",
+          clippedTo({x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)}));
+}
+
+std::vector<std::string> s_log;
+UINT s_flags = 0;
+DWORD s_reason = 99, s_error = 0;
+int s_fallbacks = 0;
+BOOL WINAPI fakeExitWindows(UINT flags, DWORD reason)
+{
+    s_flags = flags;
+    s_reason = reason;
+    SetLastError(s_error);
+    return s_error == 0;
+}
+std::vector<std::string> shutDown(DWORD error)
+{
+    s_log.clear();
+    s_error = error;
+    s_fallbacks = 0;
+    winShutDown({&fakeExitWindows, [] { ++s_fallbacks; }}, [](const char* line) { s_log.push_back(line); });
+    return s_log;
+}
+
+void testShutdown()
+{
+    const std::string privilege = "Shutdown privilege enabled: ";
+    std::vector<std::string> log = shutDown(ERROR_PRIVILEGE_NOT_HELD);
+    check("ExitWindowsEx is asked to shut down by force, reason 0", s_flags == 5 && s_reason == 0);
+    check("error 1314 reads \"privilege not held\", then the fallback starts once",
+          log.size() == 3 && log[0].rfind(privilege, 0) == 0 &&
+              log[1] == "ExitWindowsEx failed with error: 1314 ( privilege not held )" &&
+              log[2] == "Falling back to shutdown.exe /s /f /t 0" && s_fallbacks == 1);
+    log = shutDown(ERROR_ACCESS_DENIED);
+    check("any other code reads \"unknown\"",
+          log.size() > 1 && log[1] == "ExitWindowsEx failed with error: 5 ( unknown )");
+    log = shutDown(0);
+    check("a shutdown that begins logs the privilege line only, no fallback",
+          log.size() == 1 && log[0].rfind(privilege, 0) == 0 && s_fallbacks == 0);
+    check("the privilege steps run here and report success", winEnableShutdownPrivilege());
+}
+
+// The user's SID found through the account name: another road than the code
+// under test, which asks the process token.
+void testInstanceName()
+{
+    wchar_t user[256], domain[256];
+    DWORD userSize = 256, sidSize = SECURITY_MAX_SID_SIZE, domainSize = 256;
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    SID_NAME_USE use;
+    wchar_t* text = nullptr;
+    const bool known = GetUserNameW(user, &userSize) &&
+                       LookupAccountNameW(nullptr, user, sid, &sidSize, domain, &domainSize, &use) &&
+                       ConvertSidToStringSidW(sid, &text);
+    const std::wstring prefix = L"RespiteKeeperSingleInstance-" + std::wstring(known ? text : L"?") + L"-";
+    LocalFree(text);
+    const std::wstring name = winInstanceName(L"RespiteKeeperSingleInstance");
+    const std::wstring session = name.substr(std::min(name.size(), prefix.size()));
+    check("the pipe name is the base, the user's SID and the session id, and fits",
+          known && name.rfind(prefix, 0) == 0 && !session.empty() &&
+              session.find_first_not_of(L"0123456789") == std::wstring::npos && name.size() < 200);
+}
+
+} // namespace
+
+int main()
+{
+    testRunKey();
+    testInputHold();
+    testShutdown();
+    testInstanceName();
+    unsigned long idle = 0xFFFFFFFFul;
+    check("the last-input query answers, below a day", winMillisecondsSinceLastInput(&idle) && idle < 86400000ul);
+    check("the tick difference is right across the 32-bit wrap and without",
+          tickDifference(5u, 0xFFFFFFF0u) == 21u && tickDifference(1500u, 500u) == 1000u);
+    std::printf("windows: %d passed, %d failed\n", passed, failed);
+    return failed ? 1 : 0;
+}
