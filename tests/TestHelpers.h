@@ -116,29 +116,6 @@ inline QString text(const QObject* parent, const char* label)
     return child<QLabel>(parent, label)->text();
 }
 
-// A user whose last input was at lastInputAt on a test's clock (unknown when
-// empty; by default one who is always at the keyboard).
-class FakeLastInput : public LastInputSource
-{
-public:
-    explicit FakeLastInput(const qint64* now)
-        : m_now(now)
-    {}
-    std::optional<qint64> lastInputAt = std::numeric_limits<qint64>::max();
-    int queries = 0;
-    bool canDetectIdle() override { return lastInputAt.has_value(); }
-    std::optional<qint64> millisecondsSinceLastInput() override
-    {
-        ++queries;
-        if (!lastInputAt)
-            return std::nullopt;
-        return std::max<qint64>(0, *m_now - *lastInputAt);
-    }
-
-private:
-    const qint64* m_now;
-};
-
 // An input hold that only records what it was asked.
 class FakeInputHold : public InputHold
 {
@@ -166,18 +143,31 @@ private:
     Log* m_log;
 };
 
-// Time for a break scheduler, driven by hand.
+// Time for a break scheduler, driven by hand, and a user whose last input was at
+// lastInputAt on it (unknown when empty; by default one always at the keyboard).
 struct ManualClock
 {
     qint64 now = 0;
-    FakeLastInput* input = nullptr;
+    std::optional<qint64> lastInputAt = std::numeric_limits<qint64>::max();
+    int idleQueries = 0;
 
     void drive(BreakScheduler& scheduler)
     {
+        struct Input : LastInputSource
+        {
+            ManualClock* clock;
+            bool canDetectIdle() override { return clock->lastInputAt.has_value(); }
+            std::optional<qint64> millisecondsSinceLastInput() override
+            {
+                ++clock->idleQueries;
+                return clock->lastInputAt ? std::optional(std::max<qint64>(0, clock->now - *clock->lastInputAt))
+                                          : std::nullopt;
+            }
+        };
         scheduler.setClock([this] { return now; });
-        auto fake = std::make_unique<FakeLastInput>(&now);
-        input = fake.get();
-        scheduler.setLastInputSource(std::move(fake));
+        auto input = std::make_unique<Input>();
+        input->clock = this;
+        scheduler.setLastInputSource(std::move(input));
     }
     // Timer timeouts, stepMs apart.
     void tick(BreakScheduler& scheduler, int count = 1, qint64 stepMs = 1000)

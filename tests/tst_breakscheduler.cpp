@@ -199,10 +199,10 @@ private slots:
     void idleFreezesWorkingAndPostponedOnly()
     {
         Rig rig;
-        FakeLastInput& input = *rig.clock.input;
+        ManualClock& input = rig.clock;
         input.lastInputAt = 0;
         rig.after(299);
-        QVERIFY2(input.queries <= 2, qPrintable(QString::number(input.queries)));
+        QVERIFY2(input.idleQueries <= 2, qPrintable(QString::number(input.idleQueries)));
         rig.after(101); // from 300 s without input: more than 299 999 ms
         QCOMPARE(rig.status(), QStringLiteral("Working 901"));
         input.lastInputAt = rig.clock.now;
@@ -215,9 +215,9 @@ private slots:
         // postponement, its countdown stands still.
         input.lastInputAt = rig.clock.now;
         rig.after(11);
-        const int queries = input.queries;
+        const int queries = input.idleQueries;
         rig.after(4);
-        QVERIFY(rig.scheduler.isOnBreak() && input.queries == queries);
+        QVERIFY(rig.scheduler.isOnBreak() && input.idleQueries == queries);
         rig.scheduler.postponeBreak();
         rig.after(400);
         QCOMPARE(rig.status(), QStringLiteral("Postponed 16"));

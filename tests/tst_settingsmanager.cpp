@@ -112,7 +112,7 @@ private slots:
             LoadedSettings s({{"backgroundColor", stored}});
             QVERIFY(s.settings.backgroundColor() == loaded && s.stored.value("backgroundColor") == savedBack);
         }
-        for (const QByteArray content :
+        for (const QByteArray& content :
              {QByteArray("[General]\nversion=2\nmicroBreakInterval=0\nlongBreakInterval=-60\nmicroBreakDuration=-1\n"
                          "longBreakDuration=0\nshutdownHour=24\nshutdownMinute=75\n"),
               QByteArray("[General]\nversion=2\nmicroBreakInterval=soon\nlongBreakInterval=later\nshutdownHour=-3\n"),

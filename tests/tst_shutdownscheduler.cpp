@@ -90,7 +90,7 @@ private slots:
         }
     }
 
-    void postponeGivesAFreshWaitEachTime()
+    void postponeGivesAFreshWaitEachTimeAndOffCancels()
     {
         Rig rig("2026-12-06T21:59:30");
         rig.tick(5);
@@ -107,6 +107,18 @@ private slots:
         }
         rig.tick(17);
         QCOMPARE(rig.log.count("shutdown"), 1);
+        // Postpone does nothing outside a warning; off stops the checks and cancels
+        // a warning or a postponement.
+        for (int phase = 0; phase < 3; ++phase) { // idle, warning, postponed
+            Rig rig("2026-12-06T21:59:30", 22, phase != 0);
+            rig.scheduler.postpone();
+            QCOMPARE(rig.scheduler.state(), ShutdownScheduler::Idle);
+            rig.tick(phase ? 3 : 0);
+            if (phase == 2)
+                rig.scheduler.postpone();
+            rig.setHour(22, false);
+            QVERIFY(rig.scheduler.state() == ShutdownScheduler::Idle && !rig.scheduler.isChecking());
+        }
     }
 
     // After a warning, another the same day needs the shutdown switched off and on.
@@ -125,22 +137,6 @@ private slots:
             while (rig.now < at("2026-12-06T23:30:00"))
                 rig.tick();
             QCOMPARE(rig.log.value(0), offAndOn ? "warning 20 at 22:59:01" : "");
-        }
-    }
-
-    // Off stops the checks and cancels a warning or a postponement; postpone does
-    // nothing outside a warning.
-    void offAndPostponeOutsideAWarning()
-    {
-        for (int phase = 0; phase < 3; ++phase) { // idle, warning, postponed
-            Rig rig("2026-12-06T21:59:30", 22, phase != 0);
-            rig.scheduler.postpone();
-            QCOMPARE(rig.scheduler.state(), ShutdownScheduler::Idle);
-            rig.tick(phase ? 3 : 0);
-            if (phase == 2)
-                rig.scheduler.postpone();
-            rig.setHour(22, false);
-            QVERIFY(rig.scheduler.state() == ShutdownScheduler::Idle && !rig.scheduler.isChecking());
         }
     }
 };
