@@ -26,16 +26,11 @@ struct Rig : LoadedSettings
         if (start)
             scheduler.start();
     }
-    // The signals of count timeouts, stepMs apart, or of a call.
+    // The signals of count timeouts, stepMs apart.
     QString after(int count, qint64 stepMs = 1000)
     {
         clock.tick(scheduler, count, stepMs);
         return std::exchange(log, {}).join(", ");
-    }
-    template <typename F> QString after(F call)
-    {
-        std::invoke(call, scheduler);
-        return after(0);
     }
     // Phase and seconds left in it.
     QString status() const
@@ -45,13 +40,31 @@ struct Rig : LoadedSettings
             .arg(scheduler.remainingSeconds());
     }
     void runToBreak() { after(scheduler.remainingSeconds() + BreakScheduler::WarningSeconds); }
-};
 
-// Parts evaluated in order, joined.
-QString seq(const QStringList& parts)
-{
-    return parts.join('|');
-}
+    // Plays steps in order: "+N" lets N one-second timeouts pass, a name calls the
+    // scheduler. After each, "signals|phase seconds-left" must read as expected.
+    void play(const QList<std::pair<QString, QString>>& steps)
+    {
+        static const QHash<QString, std::function<void(BreakScheduler&)>> calls{
+            {"start", &BreakScheduler::start},
+            {"stop", &BreakScheduler::stop},
+            {"pause", [](BreakScheduler& s) { s.pause(2); }},
+            {"pause1", [](BreakScheduler& s) { s.pause(1); }},
+            {"resume", &BreakScheduler::resume},
+            {"postpone", &BreakScheduler::postponeBreak},
+            {"micro", &BreakScheduler::triggerMicroBreak},
+            {"long", &BreakScheduler::triggerLongBreak},
+            {"settings", &BreakScheduler::onSettingsChanged}};
+        for (const auto& [step, expected] : steps) {
+            if (step.startsWith('+'))
+                clock.tick(scheduler, step.mid(1).toInt());
+            else
+                calls.value(step)(scheduler);
+            const QString actual = after(0) + "|" + status();
+            QVERIFY2(actual == expected, qPrintable(step + " gave " + actual + ", not " + expected));
+        }
+    }
+};
 
 } // namespace
 
@@ -63,12 +76,15 @@ private slots:
     void defaultRhythmIsMicroMicroLong()
     {
         Rig rig({}, false);
-        QCOMPARE(rig.after(&BreakScheduler::start), QStringLiteral("running"));
+        rig.play({{"start", "running|Working 1200"}});
         for (int cycle = 1; cycle <= 6; ++cycle) {
-            const QString type = cycle % 3 == 0 ? "1" : "0";
-            QCOMPARE(seq({rig.after(1199), rig.after(1), rig.after(9), rig.after(1)}),
-                     "|warning " + type + " 10, state||state, started " + type + (cycle % 3 ? " 20" : " 300"));
-            QCOMPARE(seq({rig.after(rig.scheduler.remainingSeconds() - 1), rig.after(1)}), "|state, finished " + type);
+            const QString type = cycle % 3 == 0 ? "1 " : "0 ", length = cycle % 3 == 0 ? "300" : "20";
+            rig.play({{"+1199", "|Working 1"},
+                      {"+1", "warning " + type + "10, state|Warning 10"},
+                      {"+9", "|Warning 1"},
+                      {"+1", "state, started " + type + length + "|OnBreak " + length},
+                      {"+" + QString::number(length.toInt() - 1), "|OnBreak 1"},
+                      {"+1", "state, finished " + type.trimmed() + "|Working 1200"}});
             QCOMPARE(rig.scheduler.completedBreaks(), cycle);
         }
         // Every r-th break is long, r the truncated ratio of the intervals (at least 1).
@@ -88,19 +104,25 @@ private slots:
     // with it, and nowhere else; the same break comes back after 300 s.
     void postponeRules()
     {
-        for (bool enabled : {true, false}) {
-            Rig rig({{"postponeEnabled", enabled}}, false);
-            rig.scheduler.postponeBreak(); // never started
-            rig.scheduler.start();
-            rig.after(1200);
-            QCOMPARE(rig.after(&BreakScheduler::postponeBreak), QStringLiteral("state"));
-            rig.after(10);
-            QCOMPARE(seq({rig.after(&BreakScheduler::postponeBreak), rig.status()}), QStringLiteral("|Postponed 290"));
-            rig.after(300);
-            QCOMPARE(rig.after(&BreakScheduler::postponeBreak), enabled ? "state, finished 0" : "");
-            QCOMPARE(rig.scheduler.completedBreaks(), 0);
-            QVERIFY(!enabled || rig.after(300).startsWith("warning 0 10"));
-        }
+        Rig rig({}, false);
+        rig.play({{"postpone", "|Working 0"},
+                  {"start", "running|Working 1200"},
+                  {"postpone", "|Working 1200"},
+                  {"+1203", "warning 0 10, state|Warning 7"},
+                  {"postpone", "state|Postponed 300"},
+                  {"+10", "|Postponed 290"},
+                  {"postpone", "|Postponed 290"},
+                  {"+290", "warning 0 10, state|Warning 10"},
+                  {"+15", "state, started 0 20|OnBreak 15"},
+                  {"postpone", "state, finished 0|Postponed 300"},
+                  {"+300", "warning 0 10, state|Warning 10"}});
+        QCOMPARE(rig.scheduler.completedBreaks(), 0);
+        Rig off({{"postponeEnabled", false}}, false);
+        off.play({{"start", "running|Working 1200"},
+                  {"+1200", "warning 0 10, state|Warning 10"},
+                  {"postpone", "state|Postponed 300"},
+                  {"+315", "warning 0 10, state, state, started 0 20|OnBreak 15"},
+                  {"postpone", "|OnBreak 15"}});
     }
 
     // A pause keeps the phase for resume, or runs out by itself; stop means a fresh cycle.
@@ -110,27 +132,21 @@ private slots:
             Rig rig;
             rig.after(ticksBeforePause);
             const QString before = rig.status();
-            QCOMPARE(rig.after([](BreakScheduler& s) { s.pause(2); }), QStringLiteral("state, running"));
-            QCOMPARE(seq({rig.status(), QString::number(rig.scheduler.secondsUntilNextLongBreak())}), "Paused 7200|-1");
-            rig.after(50);
-            QCOMPARE(seq({rig.after(&BreakScheduler::resume), rig.status()}), "running, state|" + before);
-            rig.scheduler.pause(1);
-            rig.after(3599);
-            QVERIFY(!rig.scheduler.isRunning());
-            rig.after(1);
-            QCOMPARE(rig.status(), before);
+            rig.play({{"pause", "state, running|Paused 7200"}});
+            QCOMPARE(rig.scheduler.secondsUntilNextLongBreak(), -1);
+            rig.play({{"+50", "|Paused 7150"}, {"resume", "running, state|" + before}});
+            rig.play(
+                {{"pause1", "state, running|Paused 3600"}, {"+3599", "|Paused 1"}, {"+1", "running, state|" + before}});
         }
         Rig rig({}, false);
-        rig.scheduler.pause(2); // not running: nothing
-        rig.scheduler.stop();
-        rig.scheduler.start();
-        QCOMPARE(rig.after(&BreakScheduler::start), QStringLiteral("running"));
-        rig.runToBreak();
-        rig.after(520);
-        QCOMPARE(seq({rig.after(&BreakScheduler::stop), rig.status()}), QStringLiteral("running, state|Paused 0"));
-        rig.scheduler.resume();
-        QCOMPARE(seq({rig.status(), QString::number(rig.scheduler.completedBreaks())}),
-                 QStringLiteral("Working 1200|1"));
+        rig.play({{"pause", "|Working 0"},
+                  {"stop", "|Working 0"},
+                  {"start", "running|Working 1200"},
+                  {"start", "|Working 1200"},
+                  {"+1750", "warning 0 10, state, state, started 0 20, state, finished 0|Working 680"},
+                  {"stop", "running, state|Paused 0"},
+                  {"resume", "running|Working 1200"}});
+        QCOMPARE(rig.scheduler.completedBreaks(), 1);
     }
 
     // A receiver may stop the scheduler inside its signals; the stop sticks.
@@ -171,26 +187,18 @@ private slots:
     void testBreaksAndSettingsChanges()
     {
         Rig rig({}, false);
-        QCOMPARE(rig.after(&BreakScheduler::triggerLongBreak), QString()); // not running
-        rig.scheduler.start();
-        rig.after(300);
-        rig.scheduler.triggerLongBreak();
-        QCOMPARE(rig.after(10), QStringLiteral("warning 1 10, state, state, started 1 300"));
-        rig.after(5);
-        QCOMPARE(rig.after(&BreakScheduler::triggerMicroBreak),
-                 QStringLiteral("state, finished 1, warning 0 10, state"));
-        rig.after(30);
+        rig.play({{"long", "|Working 0"},
+                  {"start", "running|Working 1200"},
+                  {"+300", "|Working 900"},
+                  {"long", "warning 1 10, state|Warning 10"},
+                  {"+15", "state, started 1 300|OnBreak 295"},
+                  {"micro", "state, finished 1, warning 0 10, state|Warning 10"},
+                  {"+30", "state, started 0 20, state, finished 0|Working 1200"}});
         QVERIFY(rig.scheduler.completedBreaks() == 2 && rig.scheduler.currentBreakType() == Long);
         rig.settings.setMicroBreakInterval(300);
-        rig.scheduler.onSettingsChanged();
-        QCOMPARE(rig.status(), QStringLiteral("Working 300"));
-        rig.after(302);
-        rig.scheduler.onSettingsChanged();
-        QCOMPARE(rig.status(), QStringLiteral("Warning 8"));
-        rig.after(10);
+        rig.play({{"settings", "|Working 300"}, {"+302", "warning 0 10, state|Warning 8"}, {"settings", "|Warning 8"}});
         rig.settings.setMicroBreakDuration(60);
-        rig.scheduler.onSettingsChanged();
-        QCOMPARE(rig.status(), QStringLiteral("OnBreak 18"));
+        rig.play({{"+10", "state, started 0 60|OnBreak 58"}, {"settings", "|OnBreak 58"}});
     }
 
     // Five minutes after the last input the working countdown stands still, and it
