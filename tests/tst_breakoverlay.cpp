@@ -9,10 +9,17 @@ struct Screen : LoadedSettings
     FakeInputHold::Log hold;
     BreakOverlay overlay{&settings};
     Screen() { overlay.setInputHoldBackend(std::make_unique<FakeInputHold>(&hold)); }
-    QString countdown() const { return text(&overlay, "countdownLabel"); }
     QPushButton* button() const { return child<QPushButton>(&overlay, "postponeButton"); }
-    bool buttonShown() const { return button()->isVisibleTo(&overlay); }
-    void tick(int n = 1) { invoke(&overlay, "onCountdownTick", n); }
+    // Countdown, progress, whether the button shows, whether the screen shows and holds the input.
+    QString after(int ticks)
+    {
+        invoke(&overlay, "onCountdownTick", ticks);
+        return QStringList{text(&overlay, "countdownLabel"),
+                           QString::number(child<QProgressBar>(&overlay, "progressBar")->value()),
+                           button()->isVisibleTo(&overlay) ? "button" : "-", overlay.isVisible() ? "shown" : "hidden",
+                           hold.held ? "held" : "free"}
+            .join('|');
+    }
 };
 } // namespace
 
@@ -31,27 +38,18 @@ private slots:
         Screen s;
         s.overlay.showBreak(Long, "Take a walk", 300);
         QCOMPARE(text(&s.overlay, "messageLabel"), QStringLiteral("Take a walk"));
-        QCOMPARE(s.countdown(), QStringLiteral("Remaining: 5 m"));
-        QVERIFY(!s.buttonShown());
-        s.tick();
-        QVERIFY(s.buttonShown());
-        QCOMPARE(s.countdown(), QStringLiteral("Remaining: 4 m 59 s"));
-        s.tick(8);
-        QVERIFY(s.buttonShown());
-        s.tick();
-        QVERIFY(!s.buttonShown() && child<QProgressBar>(&s.overlay, "progressBar")->value() == 10);
+        QCOMPARE(s.after(0), QStringLiteral("Remaining: 5 m|0|-|shown|held"));
+        QCOMPARE(s.after(1), QStringLiteral("Remaining: 4 m 59 s|1|button|shown|held"));
+        QCOMPARE(s.after(8), QStringLiteral("Remaining: 4 m 51 s|9|button|shown|held"));
+        QCOMPARE(s.after(1), QStringLiteral("Remaining: 4 m 50 s|10|-|shown|held"));
         s.overlay.showBreak(Micro, QString(), 300);
-        s.tick(3);
+        s.after(3);
         s.settings.setPostponeEnabled(false);
-        s.tick();
-        QVERIFY(!s.buttonShown());
+        QCOMPARE(s.after(1), QStringLiteral("Remaining: 4 m 56 s|4|-|shown|held"));
         s.settings.setPostponeEnabled(true);
-        s.tick(10);
-        QVERIFY(!s.buttonShown());
+        QCOMPARE(s.after(10), QStringLiteral("Remaining: 4 m 46 s|14|-|shown|held"));
         s.overlay.showBreak(Micro, QString(), 3);
-        s.tick(10);
-        QCOMPARE(s.countdown(), QStringLiteral("Remaining: 0 s"));
-        QVERIFY(child<QProgressBar>(&s.overlay, "progressBar")->value() == 3 && s.overlay.isVisible());
+        QCOMPARE(s.after(10), QStringLiteral("Remaining: 0 s|3|button|shown|held"));
     }
 
     void coversAllMonitorsOrThePrimaryOneInItsColour()
@@ -76,14 +74,14 @@ private slots:
         {
             Screen s;
             s.overlay.showBreak(Micro, QString(), 20);
-            QVERIFY(s.hold.held && s.hold.window == &s.overlay);
+            QCOMPARE(s.hold.window, &s.overlay);
             s.overlay.hideBreak();
-            QVERIFY(!s.hold.held);
+            QCOMPARE(s.after(0), QStringLiteral("Remaining: 20 s|0|-|hidden|free"));
             s.overlay.showBreak(Micro, QString(), 20);
             const int releases = s.hold.releases;
             s.overlay.showBreak(Long, QString(), 300);
             QVERIFY(s.hold.held && s.hold.releases > releases);
-            s.tick();
+            s.after(1);
             bool heldWhenEmitted = true;
             connect(&s.overlay, &BreakOverlay::postponeRequested,
                     [&] { heldWhenEmitted = s.hold.held || s.overlay.isVisible(); });
@@ -101,18 +99,17 @@ private slots:
     void languageChangeReTextsWithoutTouchingTheCount()
     {
         Screen s;
-        s.overlay.showBreak(Micro, "Stretch", 20);
-        s.tick(2);
-        MarkingTranslator translator;
-        switchTranslator(&translator, true);
-        QCOMPARE(s.button()->text(), QStringLiteral("[Postpone]"));
-        QCOMPARE(s.countdown(), QStringLiteral("[Remaining: %1]").arg("[%1 s]").arg(18));
-        QVERIFY(s.settings.microBreakMessages().contains(text(&s.overlay, "messageLabel")));
-        switchTranslator(&translator, false);
-        s.overlay.showBreak(Long, "Walk", 300);
-        switchTranslator(&translator, true);
-        QVERIFY(s.settings.longBreakMessages().contains(text(&s.overlay, "messageLabel")));
-        switchTranslator(&translator, false);
+        for (BreakType type : {Micro, Long}) {
+            s.overlay.showBreak(type, "Stretch", 20);
+            s.after(2);
+            MarkingTranslator translator;
+            switchTranslator(&translator, true);
+            QCOMPARE(s.button()->text(), QStringLiteral("[Postpone]"));
+            QCOMPARE(s.after(0), QStringLiteral("[Remaining: [18 s]]|2|button|shown|held"));
+            QVERIFY((type == Long ? s.settings.longBreakMessages() : s.settings.microBreakMessages())
+                        .contains(text(&s.overlay, "messageLabel")));
+            switchTranslator(&translator, false);
+        }
     }
 };
 

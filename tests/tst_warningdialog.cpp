@@ -7,88 +7,83 @@
 namespace {
 struct Popup : LoadedSettings
 {
+    using LoadedSettings::LoadedSettings;
     WarningDialog dialog{&settings};
     QSignalSpy postponed{&dialog, &WarningDialog::postponeRequested};
-    QString title() const { return text(&dialog, "titleLabel"); }
-    QString countdown() const { return text(&dialog, "countdownLabel"); }
     QPushButton* button() const { return child<QPushButton>(&dialog, "postponeButton"); }
-    void tick(int n = 1) { invoke(&dialog, "onTick", n); }
+    // Title, countdown, whether the button shows, whether the popup shows, and its name.
+    QString state() const
+    {
+        return QStringList{text(&dialog, "titleLabel"), text(&dialog, "countdownLabel"),
+                           button()->isVisibleTo(&dialog) ? "button" : "-", dialog.isVisible() ? "shown" : "hidden",
+                           dialog.objectName()}
+            .join('|');
+    }
+    QString after(int ticks)
+    {
+        invoke(&dialog, "onTick", ticks);
+        return state();
+    }
 };
 } // namespace
 
+// Runs on one offscreen screen of 1920x1080 with 1920x1040 available.
 class TestWarningDialog : public QObject
 {
     Q_OBJECT
 
 private slots:
-    // In the bottom right corner of the available area; it counts down and hides
-    // itself, without a signal.
+    // In the bottom right corner, without taking the focus; it counts down and
+    // hides itself without a signal. Postpone hides first, then emits.
     void countsDownAndHidesItself()
     {
         QCOMPARE((QStringList{WarningDialog::countdownText(60), WarningDialog::countdownText(61),
                               WarningDialog::countdownText(6000), WarningDialog::countdownText(0)}),
                  (QStringList{"60", "01:01", "100:00", "0"}));
         QCOMPARE(QGuiApplication::primaryScreen()->availableGeometry(), QRect(0, 0, 1920, 1040));
-        Popup p;
-        p.settings.setPostponeEnabled(false);
+        Popup p({{"postponeEnabled", false}});
         p.dialog.showWarning(Micro, 10);
-        QCOMPARE(p.dialog.geometry(), QRect(1539, 879, 360, 140));
-        QVERIFY(p.dialog.testAttribute(Qt::WA_ShowWithoutActivating) && !p.button()->isVisibleTo(&p.dialog));
-        QCOMPARE(p.title(), QStringLiteral("Micro Break Starting"));
-        p.tick(9);
-        QCOMPARE(p.countdown(), QStringLiteral("1"));
-        p.tick();
-        QVERIFY(!p.dialog.isVisible());
+        QVERIFY(p.dialog.geometry() == QRect(1539, 879, 360, 140) &&
+                p.dialog.testAttribute(Qt::WA_ShowWithoutActivating));
+        QCOMPARE(p.state(), QStringLiteral("Micro Break Starting|10|-|shown|"));
+        QCOMPARE(p.after(9), QStringLiteral("Micro Break Starting|1|-|shown|"));
+        QCOMPARE(p.after(1), QStringLiteral("Micro Break Starting|1|-|hidden|"));
         p.dialog.showWarning(Long, 61);
-        p.tick();
-        QCOMPARE(p.title() + " " + p.countdown(), QStringLiteral("Long Break Starting 60"));
+        QCOMPARE(p.after(1), QStringLiteral("Long Break Starting|60|-|shown|"));
         QCOMPARE(p.postponed.count(), 0);
-    }
-
-    // Postpone hides first, then emits. The shutdown warning always offers it,
-    // and its name (which the style sheet colours it by) goes with it whichever
-    // way it ends.
-    void postponeAndTheShutdownWarning()
-    {
-        Popup p;
+        p.settings.setPostponeEnabled(true);
         p.dialog.showWarning(Micro, 10);
         bool visibleWhenEmitted = true;
         connect(&p.dialog, &WarningDialog::postponeRequested, [&] { visibleWhenEmitted = p.dialog.isVisible(); });
         QTest::mouseClick(p.button(), Qt::LeftButton);
         QVERIFY(p.postponed.count() == 1 && !visibleWhenEmitted);
-        p.settings.setPostponeEnabled(false);
-        p.dialog.showShutdownWarning(20);
-        QVERIFY(p.dialog.objectName() == "shutdownWarning" && p.button()->isVisible());
-        QCOMPARE(text(&p.dialog, "messageLabel"), QStringLiteral("Your computer will shut down soon"));
-        p.button()->click();
-        QVERIFY(p.postponed.count() == 2 && p.dialog.objectName().isEmpty());
-        p.dialog.showShutdownWarning(2);
-        p.tick(2);
-        QVERIFY(p.dialog.objectName().isEmpty());
-        p.dialog.showShutdownWarning(20);
-        p.dialog.showWarning(Micro, 10);
-        QVERIFY(p.title() == "Micro Break Starting" && !p.button()->isVisible());
     }
 
-    void languageChangeReTextsWhatIsShown()
+    // Always with Postpone; red by its name, which goes with it whichever way it
+    // ends. Texts follow the language, also of a hidden popup.
+    void shutdownWarningAndLanguage()
     {
-        Popup p;
+        Popup p({{"postponeEnabled", false}});
+        p.dialog.showShutdownWarning(20);
+        QCOMPARE(p.state(), QStringLiteral("Shutting down soon|20|button|shown|shutdownWarning"));
+        QCOMPARE(text(&p.dialog, "messageLabel"), QStringLiteral("Your computer will shut down soon"));
+        const QColor red = p.dialog.grab().toImage().pixelColor(20, 70);
+        QVERIFY(red.red() > 170 && red.green() < 40 && red.blue() < 40);
+        p.button()->click();
+        QCOMPARE(p.state(), QStringLiteral("Shutting down soon|20|button|hidden|"));
+        p.dialog.showShutdownWarning(2);
+        QCOMPARE(p.after(2), QStringLiteral("Shutting down soon|1|button|hidden|"));
+        p.dialog.showShutdownWarning(20);
         p.dialog.showWarning(Long, 10);
-        p.tick(3);
+        QCOMPARE(p.after(3), QStringLiteral("Long Break Starting|7|-|shown|"));
         MarkingTranslator translator;
         switchTranslator(&translator, true);
-        QCOMPARE(p.title() + " " + p.countdown(), QStringLiteral("[Long Break Starting] 7"));
+        QCOMPARE(p.state(), QStringLiteral("[Long Break Starting]|7|-|shown|"));
         switchTranslator(&translator, false);
-        p.dialog.showShutdownWarning(20);
-        switchTranslator(&translator, true);
-        QCOMPARE(p.title(), QStringLiteral("[Shutting down soon]"));
-        switchTranslator(&translator, false);
-        // Hidden: only the button's text, and its visibility by the setting.
         p.dialog.hideWarning();
-        p.settings.setPostponeEnabled(false);
+        p.settings.setPostponeEnabled(true);
         switchTranslator(&translator, true);
-        QVERIFY(p.button()->text() == "[Postpone]" && !p.button()->isVisibleTo(&p.dialog));
-        QCOMPARE(p.title(), QStringLiteral("Shutting down soon"));
+        QVERIFY(p.button()->text() == "[Postpone]" && p.button()->isVisibleTo(&p.dialog));
         switchTranslator(&translator, false);
     }
 };

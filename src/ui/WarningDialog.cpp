@@ -101,6 +101,10 @@ QString WarningDialog::breakTitle() const
 void WarningDialog::showWarning(BreakType type, int seconds)
 {
     ensureBuilt();
+    if (m_isShutdownWarning) { // a break warning in place of the shutdown warning is not red
+        setObjectName(QString());
+        repolish();
+    }
     m_isShutdownWarning = false;
     m_remainingSeconds = seconds;
     m_breakType = type;
