@@ -3,12 +3,7 @@
 
 namespace {
 
-QDateTime at(const QString& time)
-{
-    return QDateTime::fromString(time, Qt::ISODate);
-}
-
-// The scheduler on a hand-driven wall clock; the shutdown is only recorded.
+// The scheduler on a hand-driven wall clock, started; the shutdown is only recorded.
 struct Rig
 {
     SettingsManager settings;
@@ -17,36 +12,32 @@ struct Rig
     QStringList log;
 
     explicit Rig(const QString& start, int hour = 22, bool enabled = true)
-        : now(at(start))
+        : now(QDateTime::fromString("2026-12-06T" + start, Qt::ISODate))
+    {
+        set(hour, enabled);
+        scheduler.setClock([this] { return now; });
+        scheduler.setShutdownAction([this] { log << "shutdown"; });
+        QObject::connect(&scheduler, &ShutdownScheduler::warningStarted,
+                         [this](int s) { log << now.toString("d hh:mm:ss") + QStringLiteral(" warning %1").arg(s); });
+        QObject::connect(&scheduler, &ShutdownScheduler::shutdownNow, [this] { log << "shutdownNow"; });
+        scheduler.start();
+    }
+    // Timeouts of the check timer, each as far on the clock as its interval, until
+    // the log holds the entry or the limit; what was logged meanwhile.
+    QString until(const QString& entry, int limit = 1)
+    {
+        log.clear();
+        for (int i = 0; i < limit && !log.contains(entry); ++i) {
+            now = now.addMSecs(scheduler.checkInterval());
+            invoke(&scheduler, "onTick");
+        }
+        return log.join(", ");
+    }
+    void set(int hour, bool enabled = true)
     {
         settings.setShutdownEnabled(enabled);
         settings.setShutdownHour(hour);
         settings.setShutdownMinute(0);
-        scheduler.setClock([this] { return now; });
-        scheduler.setShutdownAction([this] { log << "shutdown"; });
-        QObject::connect(&scheduler, &ShutdownScheduler::warningStarted, [this](int s) {
-            log << QStringLiteral("warning %1 at %2").arg(s).arg(now.toString("hh:mm:ss"));
-        });
-        QObject::connect(&scheduler, &ShutdownScheduler::shutdownNow, [this] { log << "shutdownNow"; });
-        scheduler.start();
-    }
-    // Timeouts of the check timer, each as far on the clock as its interval.
-    void tick(int count = 1)
-    {
-        for (int i = 0; i < count; ++i) {
-            now = now.addMSecs(scheduler.checkInterval());
-            invoke(&scheduler, "onTick");
-        }
-    }
-    void tickUntil(const QString& logEntry, int limit)
-    {
-        for (int i = 0; i < limit && !log.contains(logEntry); ++i)
-            tick();
-    }
-    void setHour(int hour, bool enabled = true)
-    {
-        settings.setShutdownEnabled(enabled);
-        settings.setShutdownHour(hour);
         scheduler.onSettingsChanged();
     }
 };
@@ -58,85 +49,68 @@ class TestShutdownScheduler : public QObject
     Q_OBJECT
 
 private slots:
+    // Checks come faster as the time nears: every 30 s, then 10, 5 and 1.
     void checksComeFasterAsTheTimeNears()
     {
-        const QList<std::pair<const char*, int>> cases{
-            {"20:59:59", 30000}, {"21:00:00", 10000}, {"21:54:59", 10000}, {"21:55:00", 5000},
-            {"21:57:59", 5000},  {"21:58:00", 1000},  {"22:01:00", 30000}, // passed: almost a day ahead
-        };
-        for (auto [time, interval] : cases) {
-            Rig rig(QStringLiteral("2026-12-06T") + time);
-            QVERIFY(rig.scheduler.isChecking());
-            QCOMPARE(rig.scheduler.checkInterval(), interval);
-        }
+        QList<int> intervals;
+        for (const char* time : {"20:59:59", "21:00:00", "21:54:59", "21:55:00", "21:57:59", "21:58:00", "22:01:00"})
+            intervals << Rig(time).scheduler.checkInterval();
+        QCOMPARE(intervals, (QList<int>{30000, 10000, 10000, 5000, 5000, 1000, 30000}));
     }
 
     // The warning comes 20 s before the set time, on the day the time falls (the
     // day before for midnight), and once a day only.
     void warnsThenShutsDownTwentySecondsLater()
     {
-        for (auto [start, hour, warning, shutdownAt] :
-             {std::tuple{"2026-12-06T21:59:30", 22, "21:59:31", "2026-12-06T21:59:51"},
-              {"2026-12-06T22:01:00", 22, "21:59:01", "2026-12-07T21:59:21"}, // after the time: tomorrow
-              {"2026-12-06T23:58:00", 0, "23:59:01", "2026-12-06T23:59:21"}}) {
+        for (auto [start, hour, expected] :
+             {std::tuple{"21:59:30", 22, "6 21:59:31 warning 20, shutdownNow, shutdown|6 21:59:51"},
+              {"22:01:00", 22, "7 21:59:01 warning 20, shutdownNow, shutdown|7 21:59:21"}, // tomorrow
+              {"23:58:00", 0, "6 23:59:01 warning 20, shutdownNow, shutdown|6 23:59:21"}}) {
             Rig rig(start, hour);
-            rig.tickUntil("shutdown", 4000);
-            QCOMPARE(rig.log, (QStringList{QStringLiteral("warning 20 at ") + warning, "shutdownNow", "shutdown"}));
-            QCOMPARE(rig.now, at(shutdownAt));
+            QCOMPARE(QStringList({rig.until("shutdown", 4000), rig.now.toString("d hh:mm:ss")}).join('|'),
+                     QLatin1String(expected));
             QVERIFY(rig.scheduler.lastWarningDate() == rig.now.date() &&
                     rig.scheduler.state() == ShutdownScheduler::Idle);
-            rig.tick(hour ? 100 : 0); // no second attempt the same day
-            QCOMPARE(rig.log.count("shutdown"), 1);
+            QCOMPARE(rig.until("shutdown", hour ? 100 : 0), QString()); // no second attempt the same day
         }
     }
 
-    void postponeGivesAFreshWaitEachTimeAndOffCancels()
-    {
-        Rig rig("2026-12-06T21:59:30");
-        rig.tick(5);
-        for (int round = 0; round < 2; ++round) {
-            rig.scheduler.postpone();
-            QCOMPARE(rig.scheduler.state(), ShutdownScheduler::Postponed);
-            QCOMPARE(rig.scheduler.checkInterval(), 1000);
-            rig.log.clear();
-            rig.tick(299);
-            QCOMPARE(rig.log, QStringList());
-            rig.tick();
-            QVERIFY(rig.log.size() == 1 && rig.log.first().startsWith("warning 20 at"));
-            rig.tick(3);
-        }
-        rig.tick(17);
-        QCOMPARE(rig.log.count("shutdown"), 1);
-        // Postpone does nothing outside a warning; off stops the checks and cancels
-        // a warning or a postponement.
-        for (int phase = 0; phase < 3; ++phase) { // idle, warning, postponed
-            Rig rig("2026-12-06T21:59:30", 22, phase != 0);
-            rig.scheduler.postpone();
-            QCOMPARE(rig.scheduler.state(), ShutdownScheduler::Idle);
-            rig.tick(phase ? 3 : 0);
-            if (phase == 2)
-                rig.scheduler.postpone();
-            rig.setHour(22, false);
-            QVERIFY(rig.scheduler.state() == ShutdownScheduler::Idle && !rig.scheduler.isChecking());
-        }
-    }
-
-    // After a warning, another the same day needs the shutdown switched off and on.
+    // Another warning the same day needs the shutdown switched off and on.
     void anotherWarningTheSameDayNeedsOffAndOn()
     {
         for (bool offAndOn : {false, true}) {
-            Rig rig("2026-12-06T21:59:30");
-            rig.tickUntil("shutdown", 100);
-            if (offAndOn) {
-                rig.setHour(22, false);
-                QVERIFY(!rig.scheduler.isChecking() && !rig.scheduler.lastWarningDate().isValid());
-            }
-            rig.setHour(23);
-            QVERIFY(!offAndOn || rig.scheduler.isChecking());
-            rig.log.clear();
-            while (rig.now < at("2026-12-06T23:30:00"))
-                rig.tick();
-            QCOMPARE(rig.log.value(0), offAndOn ? "warning 20 at 22:59:01" : "");
+            Rig rig("21:59:30");
+            rig.until("shutdown", 100);
+            if (offAndOn)
+                rig.set(22, false);
+            QVERIFY(rig.scheduler.isChecking() != offAndOn && rig.scheduler.lastWarningDate().isValid() != offAndOn);
+            rig.set(23);
+            QCOMPARE(rig.until("shutdown", 2000).left(21), offAndOn ? "6 22:59:01 warning 20" : "");
+        }
+    }
+
+    // Postpone gives a fresh wait of 300 s each time and does nothing outside a
+    // warning; off stops the checks and cancels a warning or a postponement.
+    void postponeAndOff()
+    {
+        Rig rig("21:59:30");
+        rig.until("", 5);
+        for (int round = 0; round < 2; ++round) {
+            rig.scheduler.postpone();
+            QVERIFY(rig.scheduler.state() == ShutdownScheduler::Postponed && rig.scheduler.checkInterval() == 1000);
+            QCOMPARE(rig.until("", 299), QString());
+            QVERIFY(rig.until("", 4).endsWith(" warning 20"));
+        }
+        QCOMPARE(rig.until("shutdown", 20), QStringLiteral("shutdownNow, shutdown"));
+        for (int phase = 0; phase < 3; ++phase) { // idle, warning, postponed
+            Rig other("21:59:30", 22, phase != 0);
+            other.scheduler.postpone();
+            QCOMPARE(other.scheduler.state(), ShutdownScheduler::Idle);
+            other.until("", phase ? 3 : 0);
+            if (phase == 2)
+                other.scheduler.postpone();
+            other.set(22, false);
+            QVERIFY(other.scheduler.state() == ShutdownScheduler::Idle && !other.scheduler.isChecking());
         }
     }
 };
