@@ -129,7 +129,6 @@ public:
     explicit FakeInputHold(Log* log)
         : m_log(log)
     {}
-    ~FakeInputHold() override { m_log->held = false; }
     bool canHold() const override { return true; }
     bool isHeld() const override { return m_log->held; }
     void setHold(QWidget* window, bool on) override

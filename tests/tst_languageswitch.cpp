@@ -2,14 +2,6 @@
 #include "i18n/CustomTranslator.h"
 #include "i18n/LanguageSwitch.h"
 #include "scheduling/break_utils.h"
-#include "ui/SettingsDialog.h"
-#include "ui/SystemTrayIcon.h"
-#include "ui/WarningDialog.h"
-
-#include <QAction>
-#include <QComboBox>
-#include <QMenu>
-#include <QSpinBox>
 
 // Runs with the C locale, whose language has no translation file.
 class TestLanguageSwitch : public QObject
@@ -88,40 +80,6 @@ private slots:
         QCOMPARE(messages[Long], QSet<QString>{QString()});
         settings.resetToDefaults(); // the system language: English
         QCOMPARE(settings.microBreakMessages().size(), 7);
-    }
-
-    // Through the program's own wiring: the language switch runs before the
-    // schedulers and the tray, and every window follows.
-    void switchingLanguageReTextsTheWholeProgram()
-    {
-        RunningProgram p({{"language", "en"}});
-        Program& program = p.program;
-        program.breakWarning->showWarning(Long, 10);
-        program.breakOverlay->showBreak(Micro, program.settings->microBreakMessages().first(), 20);
-        SettingsDialog& dialog = *program.settingsDialog;
-        dialog.show();
-        auto* combo = child<QComboBox>(&dialog, "m_languageCombo");
-        const QRegularExpression chinese(QStringLiteral("[\\x{4e00}-\\x{9fff}]"));
-        const auto texts = [&] {
-            return QStringList{dialog.windowTitle(),
-                               child<QSpinBox>(&dialog, "m_microBreakIntervalSpin")->suffix(),
-                               text(program.breakWarning.get(), "titleLabel"),
-                               text(program.breakOverlay.get(), "countdownLabel"),
-                               program.trayIcon->trayIcon().toolTip().section('\n', 0, 1),
-                               program.trayIcon->menu()->actions().last()->text(),
-                               text(program.breakOverlay.get(), "messageLabel").contains(chinese) ? "zh" : "-"}
-                .join('|');
-        };
-        child<QSpinBox>(&dialog, "m_microBreakIntervalSpin")->setValue(25);
-        for (auto [index, expected] :
-             {std::pair{2, "憩安设置| 分钟|大休即将开始|还剩：20 s|憩安\n距离下次小休还有 25 m 10 s|退出|zh"},
-              {1, "Tolamo Settings| minutes|Long Break Starting|Remaining: 20 s|Tolamo\nNext micro break in 25 m "
-                  "10 s|Quit|-"}}) {
-            combo->setCurrentIndex(index);
-            child<QPushButton>(&dialog, "m_applyButton")->click();
-            QCOMPARE(texts(), QString::fromUtf8(expected));
-            QCOMPARE(combo->currentIndex(), index);
-        }
     }
 };
 
