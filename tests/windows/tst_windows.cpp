@@ -28,29 +28,31 @@ void check(const char* what, bool ok)
 
 const wchar_t* const RunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-// The value as the registry functions read it: a REG_SZ of the text with its NUL.
-bool runValueIs(const std::wstring& text, bool found = true)
+// The Run value's bytes as the registry holds them: the text of a REG_SZ with its
+// NUL, or "none".
+std::wstring runValue()
 {
+    HKEY key = nullptr;
     DWORD type = 0, size = 4096;
-    std::vector<BYTE> bytes(size);
-    const bool read = RegGetValueW(HKEY_CURRENT_USER, RunKey, L"RespiteKeeper", RRF_RT_ANY | RRF_NOEXPAND, &type,
-                                   bytes.data(), &size) == ERROR_SUCCESS;
-    return read == found && (!found || (type == REG_SZ && size == (text.size() + 1) * sizeof(wchar_t) &&
-                                        std::memcmp(bytes.data(), text.c_str(), size) == 0));
+    std::vector<wchar_t> text(size / sizeof(wchar_t) + 1);
+    const bool read = RegOpenKeyExW(HKEY_CURRENT_USER, RunKey, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS &&
+                      RegQueryValueExW(key, L"RespiteKeeper", nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+                                       &size) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    if (!read)
+        return L"none";
+    return type == REG_SZ && size == (wcslen(text.data()) + 1) * sizeof(wchar_t) ? text.data() : L"not a REG_SZ";
 }
 
 void testRunKey()
 {
     const std::wstring first = L"\"C:\\Program Files\\RespiteKeeper\\RespiteKeeper.exe\"", second = L"\"D:\\RK.exe\"";
-    check("writing the Run value succeeds",
-          winWriteRunValue(L"RespiteKeeper", first.c_str()).failedStep == RunValueResult::None);
-    check("as a REG_SZ of the quoted path with spaces and its NUL", runValueIs(first));
-    winWriteRunValue(L"RespiteKeeper", second.c_str());
-    check("writing again replaces the value", runValueIs(second));
-    check("deleting succeeds, twice",
-          winWriteRunValue(L"RespiteKeeper", nullptr).failedStep == RunValueResult::None &&
-              winWriteRunValue(L"RespiteKeeper", nullptr).failedStep == RunValueResult::None);
-    check("and the value is gone", runValueIs(L"", false));
+    const auto write = [](const wchar_t* command) { return winWriteRunValue(L"RespiteKeeper", command).failedStep; };
+    check("the Run value is written as a REG_SZ of the quoted path with spaces, and replaced",
+          write(first.c_str()) == RunValueResult::None && runValue() == first &&
+              write(second.c_str()) == RunValueResult::None && runValue() == second);
+    check("deleting succeeds, twice, and the value is gone",
+          write(nullptr) == RunValueResult::None && write(nullptr) == RunValueResult::None && runValue() == L"none");
     RegDeleteKeyW(HKEY_CURRENT_USER, RunKey);
     const RunValueResult result = winWriteRunValue(L"RespiteKeeper", first.c_str());
     check("a key that cannot be opened names the open step with its code",
@@ -111,10 +113,9 @@ void testInputHold()
           clippedTo({x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)}));
 }
 
-std::vector<std::string> s_log;
+std::string s_log;
 UINT s_flags = 0;
 DWORD s_reason = 99, s_error = 0;
-int s_fallbacks = 0;
 BOOL WINAPI fakeExitWindows(UINT flags, DWORD reason)
 {
     s_flags = flags;
@@ -122,30 +123,32 @@ BOOL WINAPI fakeExitWindows(UINT flags, DWORD reason)
     SetLastError(s_error);
     return s_error == 0;
 }
-std::vector<std::string> shutDown(DWORD error)
+// The log of the whole sequence with stand-ins, the privilege line's value left out.
+std::string shutDown(DWORD error)
 {
     s_log.clear();
     s_error = error;
-    s_fallbacks = 0;
-    winShutDown({&fakeExitWindows, [] { ++s_fallbacks; }}, [](const char* line) { s_log.push_back(line); });
+    winShutDown({&fakeExitWindows, [] { s_log += "[fallback started]"; }}, [](const char* line) {
+        const std::string text = line;
+        s_log +=
+            (text == "Shutdown privilege enabled: true" || text == "Shutdown privilege enabled: false" ? "[privilege]"
+                                                                                                       : text) +
+            "|";
+    });
     return s_log;
 }
 
 void testShutdown()
 {
-    const std::string privilege = "Shutdown privilege enabled: ";
-    std::vector<std::string> log = shutDown(ERROR_PRIVILEGE_NOT_HELD);
-    check("ExitWindowsEx is asked to shut down by force, reason 0", s_flags == 5 && s_reason == 0);
-    check("error 1314 reads \"privilege not held\", then the fallback starts once",
-          log.size() == 3 && log[0].rfind(privilege, 0) == 0 &&
-              log[1] == "ExitWindowsEx failed with error: 1314 ( privilege not held )" &&
-              log[2] == "Falling back to shutdown.exe /s /f /t 0" && s_fallbacks == 1);
-    log = shutDown(ERROR_ACCESS_DENIED);
+    check("ExitWindowsEx is asked to shut down by force, reason 0; error 1314 reads \"privilege not held\", then "
+          "the fallback starts once",
+          shutDown(ERROR_PRIVILEGE_NOT_HELD) ==
+                  "[privilege]|ExitWindowsEx failed with error: 1314 ( privilege not held )|Falling back to "
+                  "shutdown.exe /s /f /t 0|[fallback started]" &&
+              s_flags == 5 && s_reason == 0);
     check("any other code reads \"unknown\"",
-          log.size() > 1 && log[1] == "ExitWindowsEx failed with error: 5 ( unknown )");
-    log = shutDown(0);
-    check("a shutdown that begins logs the privilege line only, no fallback",
-          log.size() == 1 && log[0].rfind(privilege, 0) == 0 && s_fallbacks == 0);
+          shutDown(ERROR_ACCESS_DENIED).find("|ExitWindowsEx failed with error: 5 ( unknown )|") != std::string::npos);
+    check("a shutdown that begins logs the privilege line only", shutDown(0) == "[privilege]|");
     check("the privilege steps run here and report success", winEnableShutdownPrivilege());
 }
 
