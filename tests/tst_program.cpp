@@ -14,48 +14,42 @@ class TestProgram : public QObject
     Q_OBJECT
 
 private slots:
-    // The popup is gone before the overlay shows.
+    // The popup, then the break screen with the input held, the popup gone before
+    // it shows; Postpone on either screen reaches the scheduler.
     void aBreakRunsFromPopupToOverlayAndBack()
     {
         RunningProgram p;
-        WarningDialog& popup = *p.program.breakWarning;
-        BreakOverlay& overlay = *p.program.breakOverlay;
-        p.tick(1199);
-        QVERIFY(!popup.isVisible());
-        p.tick();
-        QVERIFY(popup.isVisible());
-        struct ShowWatch : QObject
+        const auto screens = [&p](int ticks) {
+            p.tick(ticks);
+            return QStringList{
+                p.program.breakWarning->isVisible() ? "popup" : "-",
+                p.program.breakOverlay->isVisible() ? "overlay" : "-", p.hold.held ? "held" : "-",
+                QMetaEnum::fromType<BreakScheduler::SchedulerState>().valueToKey(p.program.breakScheduler->state())}
+                .join(' ');
+        };
+        struct : QObject
         {
             QWidget* popup;
             bool popupVisibleAtShow = true;
             bool eventFilter(QObject*, QEvent* e) override
             {
-                if (e->type() == QEvent::Show)
-                    popupVisibleAtShow = popup->isVisible();
+                popupVisibleAtShow &= e->type() != QEvent::Show || popup->isVisible();
                 return false;
             }
         } watch;
-        watch.popup = &popup;
-        overlay.installEventFilter(&watch);
-        p.tick(10);
-        QVERIFY(overlay.isVisible() && p.hold.held && !popup.isVisible() && !watch.popupVisibleAtShow);
-        p.tick(20);
-        QVERIFY(!overlay.isVisible() && !p.hold.held);
-    }
-
-    void postponeOnEitherScreenReachesTheScheduler()
-    {
-        RunningProgram p;
-        p.tick(1203);
+        watch.popup = p.program.breakWarning.get();
+        p.program.breakOverlay->installEventFilter(&watch);
+        QCOMPARE(QStringList({screens(1199), screens(1)}).join(", "),
+                 QStringLiteral("- - - Working, popup - - Warning"));
+        QCOMPARE(screens(10), QStringLiteral("- overlay held OnBreak"));
+        QVERIFY(!watch.popupVisibleAtShow);
+        QCOMPARE(QStringList({screens(20), screens(1203)}).join(", "),
+                 QStringLiteral("- - - Working, popup - - Warning"));
         child<QPushButton>(p.program.breakWarning.get(), "postponeButton")->click();
-        QVERIFY(p.program.breakScheduler->state() == BreakScheduler::Postponed && !p.program.breakWarning->isVisible());
-        p.tick(310);
-        BreakOverlay& overlay = *p.program.breakOverlay;
-        QVERIFY(overlay.isVisible());
-        invoke(&overlay, "onCountdownTick");
-        child<QPushButton>(&overlay, "postponeButton")->click();
-        QCOMPARE(p.program.breakScheduler->state(), BreakScheduler::Postponed);
-        QVERIFY(!overlay.isVisible() && !p.hold.held);
+        QCOMPARE(QStringList({screens(0), screens(311)}).join(", "),
+                 QStringLiteral("- - - Postponed, - overlay held OnBreak"));
+        child<QPushButton>(p.program.breakOverlay.get(), "postponeButton")->click();
+        QCOMPARE(screens(0), QStringLiteral("- - - Postponed"));
     }
 
     // Through the program's own wiring: the language switch runs before the
