@@ -4,7 +4,7 @@
 #include <QDir>
 
 namespace {
-
+// Read when used: the sandbox moves XDG_CONFIG_HOME before main().
 QString folder()
 {
     return qEnvironmentVariable("XDG_CONFIG_HOME") + "/autostart";
@@ -16,14 +16,13 @@ QString entryPath()
 QByteArray entry()
 {
     QFile file(entryPath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("none");
 }
-void writeFile(const QString& path, const QByteArray& content = {})
+bool writeFile(const QString& path, const QByteArray& content = {})
 {
     QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
-
 } // namespace
 
 // Works in the sandbox's XDG_CONFIG_HOME, never the user's autostart folder.
@@ -32,39 +31,23 @@ class TestAutoStart : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
-    {
-        QDir(folder()).removeRecursively();
-        QFile::remove(folder());
-    }
-
-    void everyLoadWritesTheEntryForThisProgram()
+    // Every start writes the entry for this program when the setting is on; off
+    // removes only our entry, and where it is off and nothing is there nothing is
+    // touched. Reset turns it on, but only the next start writes it.
+    void theEntryFollowsTheSetting()
     {
         MessageLog warnings(QtWarningMsg);
-        QDir().mkpath(folder());
-        writeFile(entryPath(), "[Desktop Entry]\nExec=\"/old/place/RespiteKeeper\"\n");
-        LoadedSettings loaded;
-        QVERIFY(entry().startsWith("[Desktop Entry]\nType=Application\n"));
+        LoadedSettings off({{"autoStartAtBoot", false}});
+        QVERIFY(!QDir(folder()).exists());
+        QVERIFY(QDir().mkpath(folder()) && writeFile(entryPath(), "[Desktop Entry]\nExec=/old/RespiteKeeper\n"));
+        QVERIFY(writeFile(folder() + "/other.desktop"));
+        off.settings.resetToDefaults();
+        QVERIFY(entry().contains("/old/")); // reset writes nothing
+        off.settings.load();
+        QVERIFY(entry().startsWith("[Desktop Entry]\nType=Application\n") && !entry().contains("/old/"));
         QVERIFY(entry().contains("\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\"\n"));
-        QVERIFY(!entry().contains("/old/place"));
-        // Off removes only our entry; reset turns it on, but only the next start writes it.
-        writeFile(folder() + "/other.desktop");
-        loaded.settings.setAutoStartAtBoot(false);
-        QVERIFY(!QFile::exists(entryPath()) && QFile::exists(folder() + "/other.desktop"));
-        loaded.settings.setAutoStartAtBoot(true);
-        QVERIFY(QFile::exists(entryPath()));
-        loaded.settings.setAutoStartAtBoot(false);
-        loaded.settings.resetToDefaults();
-        QVERIFY(!QFile::exists(entryPath()));
-        loaded.settings.load();
-        QVERIFY(QFile::exists(entryPath()) && warnings.messages.isEmpty());
-    }
-
-    void offWithoutAnEntryTouchesNothing()
-    {
-        MessageLog warnings(QtWarningMsg);
-        LoadedSettings loaded({{"autoStartAtBoot", false}});
-        QVERIFY(!QDir(folder()).exists() && warnings.messages.isEmpty());
+        off.settings.setAutoStartAtBoot(false);
+        QVERIFY(entry() == "none" && QFile::exists(folder() + "/other.desktop") && warnings.messages.isEmpty());
     }
 
     // Exec: one argument in quotes, with the quoting's and the key file's escapes
@@ -80,10 +63,10 @@ private slots:
              "/opt/back\\\\slash/a\\tb/100%/%f/RK"},
             {"/home/a user/憩安/RK", "\"/home/a user/憩安/RK\"", "/home/a user/憩安/RK"}};
         for (const auto& [path, exec, tryExec] : cases) {
-            const QString entry = autostartDesktopEntry(QString::fromUtf8(path));
             QCOMPARE(desktopEntryExec(QString::fromUtf8(path)), QString::fromUtf8(exec));
-            QVERIFY(entry.contains(
-                QStringLiteral("\nExec=%1\nTryExec=%2\n").arg(QString::fromUtf8(exec), QString::fromUtf8(tryExec))));
+            QVERIFY(autostartDesktopEntry(QString::fromUtf8(path))
+                        .contains(QStringLiteral("\nExec=%1\nTryExec=%2\n")
+                                      .arg(QString::fromUtf8(exec), QString::fromUtf8(tryExec))));
         }
     }
 
@@ -92,11 +75,11 @@ private slots:
     void whatCannotBeWrittenGivesOneWarning()
     {
         MessageLog warnings(QtWarningMsg);
-        writeFile(folder());
+        QDir(folder()).removeRecursively();
+        QVERIFY(writeFile(folder()));
         LoadedSettings loaded;
         QVERIFY(warnings.messages.size() == 1 && warnings.messages.first().contains("autostart"));
-        QFile::remove(folder());
-        QVERIFY(QDir().mkpath(entryPath()));
+        QVERIFY(QFile::remove(folder()) && QDir().mkpath(entryPath()));
         loaded.settings.setAutoStartAtBoot(false);
         QCOMPARE(warnings.messages.size(), 2);
     }
