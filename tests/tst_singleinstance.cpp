@@ -19,47 +19,47 @@ class TestSingleInstance : public QObject
     }
 
 private slots:
-    // Every start of the user must meet in one folder, with or without XDG_RUNTIME_DIR.
+    // Every start of the user must meet in one folder, with or without
+    // XDG_RUNTIME_DIR; one that others may read is not used.
     void startsWithoutTheRuntimeVariableMeetInTheSystemUserFolder()
     {
         qputenv("TMPDIR", QFile::encodeName(m_dir.path())); // where the last fallback goes
         const QString perUser = m_dir.path() + "/run-user-uid";
-        QVERIFY(QDir().mkdir(perUser));
-        QFile::setPermissions(perUser, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QCOMPARE(userRuntimeDirectory(perUser, perUser), perUser);
-        QCOMPARE(userRuntimeDirectory(QString(), perUser), perUser);
+        QVERIFY(QDir().mkdir(perUser) &&
+                QFile::setPermissions(perUser, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(userRuntimeDirectory(perUser, perUser) == perUser &&
+                userRuntimeDirectory(QString(), perUser) == perUser);
         QFile::setPermissions(perUser, QFile::permissions(perUser) | QFile::ReadOther | QFile::ExeOther);
         const QString fallback = userRuntimeDirectory(QString(), perUser);
         QVERIFY(fallback.startsWith(m_dir.path() + "/RespiteKeeper-"));
         QCOMPARE(userRuntimeDirectory(QString(), m_dir.path() + "/missing"), fallback);
     }
 
-    // "show", also with more bytes after it, brings the settings window (by name,
-    // a top-level one) forward; anything else does nothing, and a silent client
-    // is dropped within the read wait.
+    // "show", also with more after it, brings the top-level settings window
+    // forward, shown normally; anything else does nothing, and a silent client is
+    // dropped within the read wait.
     void showRequestBringsTheSettingsWindowForward()
     {
         QWidget other;
         QWidget child(&other);
         child.setObjectName("RespiteKeeperSettings");
         for (const char* bytes : {"show", "show me everything\n", "SHOW", "sho", ""}) {
-            const bool shown = QByteArray(bytes).startsWith("show");
             QWidget settings;
             settings.setObjectName("RespiteKeeperSettings");
             settings.showMinimized();
             settings.hide();
             QLocalServer server;
-            QVERIFY(server.listen(freshChannel().serverName));
+            QLocalSocket client;
             QElapsedTimer timer;
             timer.start();
-            QLocalSocket client;
+            QVERIFY(server.listen(freshChannel().serverName));
             client.connectToServer(server.fullServerName());
-            QVERIFY(client.waitForConnected(1000));
-            QVERIFY(client.write(bytes) == qint64(qstrlen(bytes)) && (!*bytes || client.waitForBytesWritten(1000)));
-            QVERIFY(server.waitForNewConnection(1000));
+            QVERIFY(client.waitForConnected(1000) && client.write(bytes) == qint64(qstrlen(bytes)));
+            QVERIFY((!*bytes || client.waitForBytesWritten(1000)) && server.waitForNewConnection(1000));
             handleShowRequest(&server);
-            QVERIFY(timer.elapsed() < 1000);
+            const bool shown = QByteArray(bytes).startsWith("show");
             QVERIFY(settings.isVisible() == shown && settings.isMinimized() != shown && !other.isVisible());
+            QVERIFY(timer.elapsed() < 1000);
         }
     }
 
@@ -70,20 +70,16 @@ private slots:
     {
         const InstanceChannel stale = freshChannel();
         QVERIFY(QFile(stale.serverName).open(QIODevice::WriteOnly));
-        SingleInstance afterCrash(stale);
-        QCOMPARE(afterCrash.claim(this), SingleInstance::Outcome::Primary);
-        QVERIFY(afterCrash.server()->isListening());
+        SingleInstance first(stale);
+        QVERIFY(first.claim(this) == SingleInstance::Outcome::Primary && first.server()->isListening());
         QCOMPARE(SingleInstance(stale).claim(this), SingleInstance::Outcome::HandedOver);
-
         const InstanceChannel locked = freshChannel();
         QLockFile holder(locked.lockFilePath);
         QVERIFY(holder.tryLock(0));
-        SingleInstance late(locked);
         QElapsedTimer timer;
         timer.start();
-        QCOMPARE(late.claim(this), SingleInstance::Outcome::HandedOver);
+        QCOMPARE(SingleInstance(locked).claim(this), SingleInstance::Outcome::HandedOver);
         QVERIFY(timer.elapsed() < 2000 && !QFile::exists(locked.serverName));
-
         InstanceChannel noFolder = freshChannel();
         noFolder.lockFilePath = m_dir.path() + "/missing/folder/x.lock";
         QCOMPARE(SingleInstance(noFolder).claim(this), SingleInstance::Outcome::Primary);
