@@ -56,6 +56,19 @@ struct LoadedSettings
     }
 };
 
+// The settings in one line: intervals and durations in seconds, the shutdown
+// time, the switches (postpone, all monitors, autostart, idle pause, shutdown: a
+// letter when on), the language and the colour.
+inline QString settingsLine(const SettingsManager& s)
+{
+    const auto on = [](bool value, char letter) { return QChar(value ? letter : '-'); };
+    return QString::asprintf("%d %d %d %d %d:%d ", s.microBreakInterval(), s.longBreakInterval(),
+                             s.microBreakDuration(), s.longBreakDuration(), s.shutdownHour(), s.shutdownMinute()) +
+           on(s.postponeEnabled(), 'P') + on(s.showOnAllMonitors(), 'M') + on(s.autoStartAtBoot(), 'A') +
+           on(s.idlePauseEnabled(), 'I') + on(s.shutdownEnabled(), 'S') + ' ' + s.language() + ' ' +
+           s.backgroundColor().name();
+}
+
 // A translator that shows every text in brackets, so a test sees which texts a
 // window set again after a language change.
 class MarkingTranslator : public QTranslator
