@@ -57,6 +57,25 @@ private slots:
         QCOMPARE(formatDuration(-1), QStringLiteral("无"));
     }
 
+    // Both languages have a text for every key and the same break messages; "%1 s"
+    // and its kin read as escapes and never match, so durations keep their form.
+    void bothLanguagesHaveEveryText()
+    {
+        const auto read = [](const QString& file, const char* group) {
+            QSettings settings(":/translations/" + file, QSettings::IniFormat);
+            settings.beginGroup(QLatin1String(group));
+            QStringList entries;
+            for (const QString& key : settings.allKeys())
+                entries << key + (settings.value(key).toString().isEmpty() ? "=" : "");
+            return entries;
+        };
+        const QStringList english = read("translations_en.ini", "translations");
+        QVERIFY(english.size() > 50 && english.contains("Remaining: %1") && !english.contains("%1 s"));
+        QCOMPARE(read("translations_zh.ini", "translations"), english);
+        QCOMPARE(read("messages_zh.ini", "messages"), read("messages_en.ini", "messages"));
+        QCOMPARE(read("messages_en.ini", "messages").size(), 14);
+    }
+
     // Numbered keys 1 to 20 of the language's file, the gaps skipped; an empty
     // value is a message with no text.
     void breakMessagesAreDrawnFromTheirKindsList()

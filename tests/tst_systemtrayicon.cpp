@@ -58,6 +58,8 @@ private slots:
         shows("break", QColor("#0078d4"));
         t.scheduler.postponeBreak();
         shows("idle", QColor("#2e7d32"));
+        const QImage windowIcon(":/RespiteKeeper.ico", "ico");
+        QVERIFY(windowIcon.size() == QSize(32, 32) && windowIcon.pixelColor(10, 16) == QColor(0, 128, 128));
         Tray everyBreakLong({{"longBreakInterval", 1200}});
         everyBreakLong.scheduler.start();
         QCOMPARE(everyBreakLong.tooltip(),
