@@ -70,28 +70,24 @@ inline QString settingsLine(const SettingsManager& s)
 }
 
 // A translator that shows every text in brackets, so a test sees which texts a
-// window set again after a language change.
-class MarkingTranslator : public QTranslator
+// window set again after a language change; installed while it lives, or as set.
+struct MarkingTranslator : QTranslator
 {
-public:
-    QString translate(const char*, const char* sourceText, const char*, int) const override
+    MarkingTranslator() { set(true); }
+    ~MarkingTranslator() override { set(false); }
+    QString translate(const char*, const char* source, const char*, int) const override
     {
-        return QLatin1Char('[') + QString::fromUtf8(sourceText) + QLatin1Char(']');
+        return '[' + QString::fromUtf8(source) + ']';
     }
     bool isEmpty() const override { return false; }
+    // Installs or removes it, and delivers the language-change events Qt posts.
+    void set(bool on)
+    {
+        on ? void(QCoreApplication::installTranslator(this)) : void(QCoreApplication::removeTranslator(this));
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    }
 };
-
-// Installs or removes a translator and delivers the language-change events that
-// Qt posts for it.
-inline void switchTranslator(QTranslator* translator, bool install)
-{
-    if (install)
-        QCoreApplication::installTranslator(translator);
-    else
-        QCoreApplication::removeTranslator(translator);
-    QCoreApplication::sendPostedEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
-}
 
 // Collects the messages of one type while it lives.
 struct MessageLog

@@ -132,12 +132,11 @@ private slots:
         LoadedSettings loaded;
         SettingsDialog dialog(&loaded.settings);
         MarkingTranslator marking;
-        switchTranslator(&marking, true);
         dialog.show();
         QCOMPARE(dialog.windowTitle(), QStringLiteral("[RespiteKeeper Settings]"));
         QCOMPARE(child<QPushButton>(&dialog, "m_applyButton")->text(), QStringLiteral("[Apply]"));
         QCOMPARE(child<QSpinBox>(&dialog, "m_microBreakIntervalSpin")->suffix(), QStringLiteral(" [minutes]"));
-        switchTranslator(&marking, false);
+        marking.set(false);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("RespiteKeeper Settings"));
     }
 };

@@ -77,14 +77,12 @@ private slots:
         p.dialog.showWarning(Long, 10);
         QCOMPARE(p.after(3), QStringLiteral("Long Break Starting|7|-|shown|"));
         MarkingTranslator translator;
-        switchTranslator(&translator, true);
         QCOMPARE(p.state(), QStringLiteral("[Long Break Starting]|7|-|shown|"));
-        switchTranslator(&translator, false);
+        translator.set(false);
         p.dialog.hideWarning();
         p.settings.setPostponeEnabled(true);
-        switchTranslator(&translator, true);
+        translator.set(true);
         QVERIFY(p.button()->text() == "[Postpone]" && p.button()->isVisibleTo(&p.dialog));
-        switchTranslator(&translator, false);
     }
 };
 
