@@ -49,19 +49,15 @@ class TestShutdownScheduler : public QObject
     Q_OBJECT
 
 private slots:
-    // Checks come faster as the time nears: every 30 s, then 10, 5 and 1.
-    void checksComeFasterAsTheTimeNears()
+    // Checks come faster as the time nears: every 30 s, then 10, 5 and 1. The
+    // warning comes 20 s before the set time, on the day the time falls (the day
+    // before for midnight), and once a day only.
+    void warnsThenShutsDownTwentySecondsLater()
     {
         QList<int> intervals;
         for (const char* time : {"20:59:59", "21:00:00", "21:54:59", "21:55:00", "21:57:59", "21:58:00", "22:01:00"})
             intervals << Rig(time).scheduler.checkInterval();
         QCOMPARE(intervals, (QList<int>{30000, 10000, 10000, 5000, 5000, 1000, 30000}));
-    }
-
-    // The warning comes 20 s before the set time, on the day the time falls (the
-    // day before for midnight), and once a day only.
-    void warnsThenShutsDownTwentySecondsLater()
-    {
         for (auto [start, hour, expected] :
              {std::tuple{"21:59:30", 22, "6 21:59:31 warning 20, shutdownNow, shutdown|6 21:59:51"},
               {"22:01:00", 22, "7 21:59:01 warning 20, shutdownNow, shutdown|7 21:59:21"}, // tomorrow
@@ -76,7 +72,9 @@ private slots:
     }
 
     // Another warning the same day needs the shutdown switched off and on.
-    void anotherWarningTheSameDayNeedsOffAndOn()
+    // Postpone gives a fresh wait of 300 s each time and does nothing outside a
+    // warning; off stops the checks and cancels a warning or a postponement.
+    void offAndPostpone()
     {
         for (bool offAndOn : {false, true}) {
             Rig rig("21:59:30");
@@ -87,12 +85,6 @@ private slots:
             rig.set(23);
             QCOMPARE(rig.until("shutdown", 2000).left(21), offAndOn ? "6 22:59:01 warning 20" : "");
         }
-    }
-
-    // Postpone gives a fresh wait of 300 s each time and does nothing outside a
-    // warning; off stops the checks and cancels a warning or a postponement.
-    void postponeAndOff()
-    {
         Rig rig("21:59:30");
         rig.until("", 5);
         for (int round = 0; round < 2; ++round) {
