@@ -2,8 +2,6 @@
 #include "i18n/CustomTranslator.h"
 #include "i18n/LanguageSwitch.h"
 
-#include <QApplication>
-
 // Runs once per system locale (LC_ALL); RK_EXPECTED_LANGUAGE names the language
 // whose texts should show, or "none" for the source texts and English messages.
 class TestSystemLanguage : public QObject

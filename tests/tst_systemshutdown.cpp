@@ -9,38 +9,22 @@ class TestSystemShutdown : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QString calls() const
-    {
-        QFile file(m_dir.path() + "/calls");
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
-    // Every command that could shut down records its call (the fake shutdown may
-    // do more). The test goes on only when all of them are in place.
-    bool fakeCommands(const QByteArray& shutdownExtra)
-    {
-        QFile::remove(m_dir.path() + "/calls");
-        QDir().mkpath(m_dir.path() + "/bin");
-        for (const char* name : {"shutdown", "systemctl", "poweroff", "halt"}) {
-            QFile fake(m_dir.path() + "/bin/" + name);
-            if (!fake.open(QIODevice::WriteOnly))
-                return false;
-            fake.write("#!/bin/sh\necho \"" + QByteArray(name) + " $*\" >> '" + QFile::encodeName(m_dir.path()) +
-                       "/calls'\n" + (qstrcmp(name, "shutdown") ? "" : shutdownExtra));
-            if (!fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
-                return false;
-        }
-        qputenv("PATH", QFile::encodeName(m_dir.path()) + "/bin:" + qgetenv("PATH"));
-        qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + QFile::encodeName(m_dir.path()) + "/no-system-bus");
-        return qEnvironmentVariable("PATH").startsWith(m_dir.path() + "/bin:") &&
-               qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS").contains(m_dir.path());
-    }
-
 private slots:
-    // Without logind the shutdown command runs, and one that hangs does not block.
+    // Without logind the shutdown command runs; one that hangs does not block.
     void fallsBackToTheShutdownCommand()
     {
-        QVERIFY(fakeCommands("exec </dev/null >/dev/null 2>&1\nsleep 10\n"));
+        QTemporaryDir dir;
+        const QByteArray root = QFile::encodeName(dir.path());
+        QVERIFY(QDir().mkpath(dir.path() + "/bin"));
+        for (const char* name : {"shutdown", "systemctl", "poweroff", "halt"}) {
+            QFile fake(dir.path() + "/bin/" + name);
+            QVERIFY(fake.open(QIODevice::WriteOnly) &&
+                    fake.write("#!/bin/sh\necho \"" + QByteArray(name) + " $*\" >> '" + root +
+                               "/calls'\nexec </dev/null >/dev/null 2>&1\nsleep 10\n") > 0 &&
+                    fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        }
+        qputenv("PATH", root + "/bin:" + qgetenv("PATH"));
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + root + "/no-system-bus");
         MessageLog debug(QtDebugMsg);
         QElapsedTimer timer;
         timer.start();
@@ -51,7 +35,11 @@ private slots:
                      debug.messages.at(0).endsWith(" )"),
                  qPrintable(debug.messages.at(0)));
         QCOMPARE(debug.messages.at(1), QStringLiteral("Falling back to shutdown -P now"));
-        QTRY_COMPARE(calls(), QStringLiteral("shutdown -P now\n"));
+        const auto calls = [&dir] {
+            QFile file(dir.path() + "/calls");
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        QTRY_COMPARE(calls(), QByteArray("shutdown -P now\n"));
     }
 };
 

@@ -12,10 +12,8 @@ check "the tray icon is the green working picture" icon_is "srgb(46,125,50)"
 
 xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click --repeat 2 --delay 100 1
 check "a double click opens the settings dialog" rk_wait_for 10 has "$DIALOG"
-read -r dialog dx dy _ <<<"$(window_where "$DIALOG")"
+read -r dialog _ <<<"$(window_where "$DIALOG")"
 check "the dialog has the focus" rk_wait_for 5 test "$(xdotool getwindowfocus)" = "$dialog"
-ok_blue() { [ "$(pixel $((dx + 335)) $((dy + 462)) dialog)" = "srgb(0,120,212)" ]; }
-check "the OK button is solid blue" rk_wait_for 3 ok_blue
 xdotool key Escape
 check "Escape hides the dialog" rk_wait_for 5 no "$DIALOG"
 start_program
@@ -24,8 +22,8 @@ check "a second start exits with 0 (got $E2E_CODE)" test "$E2E_CODE" = 0
 check "and brings the dialog to the front" rk_wait_for 5 has "$DIALOG"
 
 MENU='w > 64 && w < 400 && h > 100'
-# The menu's entries sit at these heights in the styled menu: pause 19, test micro
-# break 54, quit 18 above the bottom.
+# The menu's entries sit at these heights in the styled menu: test micro break 54,
+# quit 18 above the bottom.
 menu_entry() { # OFFSET FROM THE TOP, or from the bottom when negative
     xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
     rk_wait_for 5 has "$MENU"
@@ -38,10 +36,6 @@ check "and the orange warning icon" rk_wait_for 3 icon_is "srgb(230,126,34)"
 read -r _ px py _ ph <<<"$(window_where "$POPUP")"
 xdotool mousemove $((px + 180)) $((py + ph - 28)) click 1
 check "Postpone on the popup hides it" rk_wait_for 5 no "$POPUP"
-menu_entry 19
-check "Pause for 2 hours turns the icon grey" rk_wait_for 3 icon_is "srgb(117,117,117)"
-menu_entry 19
-check "Resume turns it green again" rk_wait_for 3 icon_is "srgb(46,125,50)"
 menu_entry -18
 wait_exit 10 "$program"
 check "Quit ends the program with 0 (got $E2E_CODE)" test "$E2E_CODE" = 0
