@@ -88,7 +88,6 @@ private slots:
         d.click("m_applyButton");
         QVERIFY(d.changed.count() == 1 && d.dialog.isVisible());
         QCOMPARE(settingsLine(d.settings), QStringLiteral("1800 1800 45 600 21:45 -M--S zh #0078d4"));
-        QCOMPARE(d.stored.value("microBreakDuration").toInt(), 45);
         d.click("m_okButton");
         QVERIFY(d.changed.count() == 2 && !d.dialog.isVisible());
         // Cancel writes nothing and keeps the edit for the next show.
@@ -114,8 +113,7 @@ private slots:
             d.click("m_resetButton");
             QCOMPARE(d.form(), answer == QMessageBox::Yes ? "20 60 20 5 #0078d4 0" : "20 60 40 5 #ff8000 0");
         }
-        QVERIFY(d.changed.count() == 1 && d.settings.microBreakDuration() == 20);
-        QCOMPARE(d.stored.value("microBreakDuration").toInt(), 20);
+        QVERIFY(d.changed.count() == 1 && d.stored.value("microBreakDuration") == 20);
         answerNext<QColorDialog>([](QColorDialog* picker) {
             picker->setCurrentColor(QColor(0x12, 0x34, 0x56));
             picker->accept();
@@ -124,20 +122,17 @@ private slots:
         QCOMPARE(colour->text(), QStringLiteral("#123456"));
         d.click("m_applyButton");
         QCOMPARE(d.settings.backgroundColor(), QColor(0x12, 0x34, 0x56));
-    }
-
-    // The form is built when first shown, after language switches it never saw.
-    void aFormBuiltLateHasTheCurrentTexts()
-    {
+        // A form built when first shown, after language switches it never saw.
         LoadedSettings loaded;
-        SettingsDialog dialog(&loaded.settings);
+        SettingsDialog late(&loaded.settings);
         MarkingTranslator marking;
-        dialog.show();
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("[RespiteKeeper Settings]"));
-        QCOMPARE(child<QPushButton>(&dialog, "m_applyButton")->text(), QStringLiteral("[Apply]"));
-        QCOMPARE(child<QSpinBox>(&dialog, "m_microBreakIntervalSpin")->suffix(), QStringLiteral(" [minutes]"));
+        late.show();
+        QCOMPARE(QStringList({late.windowTitle(), child<QPushButton>(&late, "m_applyButton")->text(),
+                              child<QSpinBox>(&late, "m_microBreakIntervalSpin")->suffix()})
+                     .join('|'),
+                 QStringLiteral("[RespiteKeeper Settings]|[Apply]| [minutes]"));
         marking.set(false);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("RespiteKeeper Settings"));
+        QCOMPARE(late.windowTitle(), QStringLiteral("RespiteKeeper Settings"));
     }
 };
 

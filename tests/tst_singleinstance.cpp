@@ -29,7 +29,7 @@ private slots:
                 QFile::setPermissions(perUser, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QVERIFY(userRuntimeDirectory(perUser, perUser) == perUser &&
                 userRuntimeDirectory(QString(), perUser) == perUser);
-        QFile::setPermissions(perUser, QFile::permissions(perUser) | QFile::ReadOther | QFile::ExeOther);
+        QFile::setPermissions(perUser, QFile::permissions(perUser) | QFile::ReadGroup | QFile::ExeGroup);
         const QString fallback = userRuntimeDirectory(QString(), perUser);
         QVERIFY(fallback.startsWith(m_dir.path() + "/RespiteKeeper-"));
         QCOMPARE(userRuntimeDirectory(QString(), m_dir.path() + "/missing"), fallback);
