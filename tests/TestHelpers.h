@@ -125,30 +125,22 @@ inline QString text(const QObject* parent, const char* label)
     return child<QLabel>(parent, label)->text();
 }
 
-// An input hold that only records what it was asked.
-class FakeInputHold : public InputHold
+// An input hold that only records what it was asked, in a log the test keeps.
+struct FakeInputHold : InputHold
 {
-public:
     struct Log
     {
         int releases = 0;
         bool held = false;
         QWidget* window = nullptr;
     };
+    Log* log;
     explicit FakeInputHold(Log* log)
-        : m_log(log)
+        : log(log)
     {}
     bool canHold() const override { return true; }
-    bool isHeld() const override { return m_log->held; }
-    void setHold(QWidget* window, bool on) override
-    {
-        m_log->releases += !on;
-        m_log->held = on;
-        m_log->window = on ? window : nullptr;
-    }
-
-private:
-    Log* m_log;
+    bool isHeld() const override { return log->held; }
+    void setHold(QWidget* window, bool on) override { *log = {log->releases + !on, on, on ? window : nullptr}; }
 };
 
 // Time for a break scheduler, driven by hand, and a user whose last input was at

@@ -63,23 +63,14 @@ private slots:
         }
     }
 
-    // The first copy serves, the next hands over; a socket file left by a copy
-    // that died is replaced; a lock holder that does not answer is not joined (nor
-    // waited for long); without a usable lock folder the program still starts.
-    void claimSurvivesWhatOthersLeftBehind()
+    // The first copy serves and the next hands over; without a usable lock folder
+    // the program still starts. (A copy that died or stopped: the real-display run.)
+    void claim()
     {
-        const InstanceChannel stale = freshChannel();
-        QVERIFY(QFile(stale.serverName).open(QIODevice::WriteOnly));
-        SingleInstance first(stale);
+        const InstanceChannel channel = freshChannel();
+        SingleInstance first(channel);
         QVERIFY(first.claim(this) == SingleInstance::Outcome::Primary && first.server()->isListening());
-        QCOMPARE(SingleInstance(stale).claim(this), SingleInstance::Outcome::HandedOver);
-        const InstanceChannel locked = freshChannel();
-        QLockFile holder(locked.lockFilePath);
-        QVERIFY(holder.tryLock(0));
-        QElapsedTimer timer;
-        timer.start();
-        QCOMPARE(SingleInstance(locked).claim(this), SingleInstance::Outcome::HandedOver);
-        QVERIFY(timer.elapsed() < 2000 && !QFile::exists(locked.serverName));
+        QCOMPARE(SingleInstance(channel).claim(this), SingleInstance::Outcome::HandedOver);
         InstanceChannel noFolder = freshChannel();
         noFolder.lockFilePath = m_dir.path() + "/missing/folder/x.lock";
         QCOMPARE(SingleInstance(noFolder).claim(this), SingleInstance::Outcome::Primary);
