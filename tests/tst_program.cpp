@@ -61,6 +61,8 @@ private slots:
                                text(program.breakOverlay.get(), "messageLabel").contains(chinese) ? "zh" : "-"}
                 .join('|');
         };
+        // English from the start: the language switch runs before the windows are made.
+        QVERIFY(texts().startsWith("Tolamo Settings| minutes|Long Break Starting|Remaining: 20 s|Tolamo\nNext micro"));
         child<QSpinBox>(&dialog, "m_microBreakIntervalSpin")->setValue(25);
         for (auto [index, expected] :
              {std::pair{2, "憩安设置| 分钟|大休即将开始|还剩：20 s|憩安\n距离下次小休还有 25 m 10 s|退出|zh"},
