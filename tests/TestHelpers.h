@@ -17,31 +17,27 @@
 #include <QTranslator>
 #include <limits>
 
-// Settings of a test's own in a temporary folder; store() writes values as an
-// earlier run of the program would have left them.
-class StoredSettings
+// Settings of a test's own in a temporary folder; store() writes values (of version
+// 2 unless told) as an earlier run of the program would have left them.
+struct StoredSettings
 {
-public:
+    QTemporaryDir dir;
     explicit StoredSettings(const QVariantMap& values = {})
     {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
-        if (!values.isEmpty())
-            store(values);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+        store(values);
     }
-    QString path() const { return m_dir.path() + QStringLiteral("/RespiteKeeper/RespiteKeeper.conf"); }
+    QString path() const { return dir.path() + QStringLiteral("/RespiteKeeper/RespiteKeeper.conf"); }
     QVariant value(const QString& key) const { return QSettings(path(), QSettings::IniFormat).value(key); }
     void store(const QVariantMap& values, bool versioned = true) const
     {
         QSettings file(path(), QSettings::IniFormat);
-        if (versioned)
-            file.setValue(QStringLiteral("version"), 2);
         for (auto it = values.cbegin(); it != values.cend(); ++it)
             file.setValue(it.key(), it.value());
+        if (versioned && !values.isEmpty())
+            file.setValue(QStringLiteral("version"), 2);
     }
-
-private:
-    QTemporaryDir m_dir;
 };
 
 // Stored settings, loaded.
