@@ -10,11 +10,12 @@ RK_SCRIPTS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-rk_wait_for() { # SECONDS COMMAND...
-    local deadline=$((SECONDS + $1))
+rk_now_ms() { echo $((${EPOCHREALTIME/./} / 1000)); }
+rk_wait_for() { # SECONDS COMMAND...: true as soon as the command is, false after the seconds
+    local deadline=$(($(rk_now_ms) + $1 * 1000))
     shift
     until "$@"; do
-        [ "$SECONDS" -ge "$deadline" ] && return 1
+        [ "$(rk_now_ms)" -ge "$deadline" ] && return 1
         sleep 0.1
     done
 }
