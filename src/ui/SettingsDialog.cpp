@@ -27,15 +27,14 @@ void SettingsDialog::setVisible(bool visible)
     QDialog::setVisible(visible);
 }
 
-// The form is built when the dialog is first shown (or first used): until then the
+// The form is built when the dialog is first shown: until then the
 // program does not load the fonts and widget code that only this dialog needs.
 void SettingsDialog::ensureBuilt()
 {
     if (m_built)
         return;
     m_built = true;
-    setupUi(this);
-    setWindowTitle(tr("RespiteKeeper Settings"));
+    setupUi(this); // the window title too
     m_languageCombo->setItemData(0, QStringLiteral("system"));
     m_languageCombo->setItemData(1, QStringLiteral("en"));
     m_languageCombo->setItemData(2, QStringLiteral("zh"));
@@ -117,7 +116,6 @@ void SettingsDialog::loadSettings()
 
 void SettingsDialog::onApply()
 {
-    ensureBuilt();
     m_settings->setMicroBreakInterval(m_microBreakIntervalSpin->value() * 60);
     m_settings->setMicroBreakDuration(m_microBreakDurationSpin->value());
     m_settings->setLongBreakInterval(m_longBreakIntervalSpin->value() * 60);
@@ -144,7 +142,6 @@ void SettingsDialog::onAccept()
 // comes up meanwhile must still take the user's clicks.
 void SettingsDialog::onPickColor()
 {
-    ensureBuilt();
     QColorDialog picker(m_currentColor, this);
     picker.setWindowTitle(tr("Select Background Color"));
     picker.setWindowModality(Qt::WindowModal);
@@ -164,7 +161,6 @@ void SettingsDialog::updateColorButton()
 
 void SettingsDialog::onResetDefaults()
 {
-    ensureBuilt();
     QMessageBox question(QMessageBox::Question, tr("Reset Settings"), tr("Reset all settings to defaults?"),
                          QMessageBox::Yes | QMessageBox::No, this);
     question.setWindowModality(Qt::WindowModal);
@@ -179,9 +175,10 @@ void SettingsDialog::changeEvent(QEvent* event)
     QDialog::changeEvent(event);
     if (event->type() != QEvent::LanguageChange)
         return;
-    if (m_built) {
-        retranslateUi(this);
-        setLocalTexts();
+    if (!m_built) {
+        setWindowTitle(tr("RespiteKeeper Settings"));
+        return;
     }
-    setWindowTitle(tr("RespiteKeeper Settings"));
+    retranslateUi(this);
+    setLocalTexts();
 }

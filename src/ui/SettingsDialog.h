@@ -22,16 +22,15 @@ public:
 
     void setVisible(bool visible) override;
 
-public slots:
-    void onResetDefaults();
-    void onApply();
-    void onAccept();
-    void onPickColor();
-
 protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // The form's buttons; they exist once the form is built.
+    void onResetDefaults();
+    void onApply();
+    void onAccept();
+    void onPickColor();
     void ensureBuilt();
     void loadSettings();
     void updateColorButton();

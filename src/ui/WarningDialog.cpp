@@ -64,10 +64,18 @@ QString WarningDialog::countdownText(int seconds)
 
 // The style sheet picks the countdown colour by the popup's object name, and Qt
 // does not restyle a widget by itself when that name changes.
+void WarningDialog::setShutdownLook(bool shutdown)
+{
+    m_isShutdownWarning = shutdown;
+    const QString name = shutdown ? QStringLiteral("shutdownWarning") : QString();
+    if (objectName() == name)
+        return;
+    setObjectName(name);
+    repolish();
+}
+
 void WarningDialog::repolish()
 {
-    if (!m_countdownLabel)
-        return;
     for (QWidget* widget : {static_cast<QWidget*>(this), static_cast<QWidget*>(m_countdownLabel)}) {
         widget->style()->unpolish(widget);
         widget->style()->polish(widget);
@@ -101,11 +109,7 @@ QString WarningDialog::breakTitle() const
 void WarningDialog::showWarning(BreakType type, int seconds)
 {
     ensureBuilt();
-    if (m_isShutdownWarning) { // a break warning in place of the shutdown warning is not red
-        setObjectName(QString());
-        repolish();
-    }
-    m_isShutdownWarning = false;
+    setShutdownLook(false);
     m_remainingSeconds = seconds;
     m_breakType = type;
     applyWindowSetup();
@@ -122,9 +126,7 @@ void WarningDialog::showWarning(BreakType type, int seconds)
 void WarningDialog::showShutdownWarning(int seconds)
 {
     ensureBuilt();
-    m_isShutdownWarning = true;
-    setObjectName(QStringLiteral("shutdownWarning"));
-    repolish();
+    setShutdownLook(true);
     m_remainingSeconds = seconds;
     applyWindowSetup();
     m_titleLabel->setText(tr("Shutting down soon"));
@@ -152,9 +154,7 @@ void WarningDialog::onTick()
 void WarningDialog::hideWarning()
 {
     m_countdownTimer.stop();
-    m_isShutdownWarning = false;
-    setObjectName(QString());
-    repolish();
+    setShutdownLook(false);
     hide();
 }
 

@@ -41,6 +41,9 @@ private:
     void ensureBuilt();
     void applyWindowSetup();
     void moveToCorner();
+    // Red, by paint and by the name the style sheet knows, for the shutdown
+    // warning only: every way the popup shows or goes sets it.
+    void setShutdownLook(bool shutdown);
     void repolish();
     QString breakTitle() const;
 
