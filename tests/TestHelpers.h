@@ -85,24 +85,6 @@ struct MarkingTranslator : QTranslator
     }
 };
 
-// Collects the messages of one type while it lives.
-struct MessageLog
-{
-    static inline QStringList messages;
-    static inline QtMsgType wanted;
-    QtMessageHandler previous;
-    explicit MessageLog(QtMsgType type)
-    {
-        messages.clear();
-        wanted = type;
-        previous = qInstallMessageHandler([](QtMsgType t, const QMessageLogContext&, const QString& text) {
-            if (t == wanted)
-                messages << text;
-        });
-    }
-    ~MessageLog() { qInstallMessageHandler(previous); }
-};
-
 // Runs a slot as its timer would, count times.
 inline void invoke(QObject* object, const char* slot, int count = 1)
 {

@@ -36,7 +36,7 @@ private slots:
     // touched. Reset turns it on, but only the next start writes it.
     void theEntryFollowsTheSetting()
     {
-        MessageLog warnings(QtWarningMsg);
+        QTest::failOnWarning(QRegularExpression("."));
         LoadedSettings off({{"autoStartAtBoot", false}});
         QVERIFY(!QDir(folder()).exists());
         QVERIFY(QDir().mkpath(folder()) && writeFile(entryPath(), "[Desktop Entry]\nExec=/old/RespiteKeeper\n"));
@@ -47,7 +47,7 @@ private slots:
         QVERIFY(entry().startsWith("[Desktop Entry]\nType=Application\n") && !entry().contains("/old/"));
         QVERIFY(entry().contains("\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\"\n"));
         off.settings.setAutoStartAtBoot(false);
-        QVERIFY(entry() == "none" && QFile::exists(folder() + "/other.desktop") && warnings.messages.isEmpty());
+        QVERIFY(entry() == "none" && QFile::exists(folder() + "/other.desktop"));
     }
 
     // Exec: one argument in quotes, with the quoting's and the key file's escapes
@@ -74,14 +74,14 @@ private slots:
     // even root cannot write there. One warning each time, nothing else.
     void whatCannotBeWrittenGivesOneWarning()
     {
-        MessageLog warnings(QtWarningMsg);
+        QTest::failOnWarning(QRegularExpression("."));
+        for (int i = 0; i < 2; ++i)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("autostart"));
         QDir(folder()).removeRecursively();
         QVERIFY(writeFile(folder()));
         LoadedSettings loaded;
-        QVERIFY(warnings.messages.size() == 1 && warnings.messages.first().contains("autostart"));
         QVERIFY(QFile::remove(folder()) && QDir().mkpath(entryPath()));
         loaded.settings.setAutoStartAtBoot(false);
-        QCOMPARE(warnings.messages.size(), 2);
     }
 };
 

@@ -16,14 +16,14 @@ struct Rig : LoadedSettings
         const auto record = [this](const char* what, auto... numbers) {
             log << QStringList{what, QString::number(numbers)...}.join(' ');
         };
-        QObject::connect(&scheduler, &BreakScheduler::warningStarted,
-                         [=](BreakType t, int s) { record("warning", int(t), s); });
-        QObject::connect(&scheduler, &BreakScheduler::breakStarted,
-                         [=](BreakType t, const QString&, int d) { record("started", int(t), d); });
-        QObject::connect(&scheduler, &BreakScheduler::breakFinished, [=](BreakType t) { record("finished", int(t)); });
-        QObject::connect(&scheduler, &BreakScheduler::runningChanged, [=] { record("running"); });
-        QObject::connect(&scheduler, &BreakScheduler::breakStateChanged, [=] { record("state"); });
+        const auto on = [this](auto signal, auto slot) { QObject::connect(&scheduler, signal, slot); };
+        on(&BreakScheduler::warningStarted, [=](BreakType t, int s) { record("warning", int(t), s); });
+        on(&BreakScheduler::breakStarted, [=](BreakType t, const QString&, int d) { record("started", int(t), d); });
+        on(&BreakScheduler::breakFinished, [=](BreakType t) { record("finished", int(t)); });
+        on(&BreakScheduler::runningChanged, [=] { record("running"); });
+        on(&BreakScheduler::breakStateChanged, [=] { record("state"); });
     }
+    void tick(int count, qint64 stepMs = 1000) { clock.tick(scheduler, count, stepMs); }
     QString status() const
     {
         return QStringLiteral("%1 %2")
@@ -32,8 +32,8 @@ struct Rig : LoadedSettings
     }
 
     // Plays steps separated by ";", each "STEP > SIGNALS|PHASE SECONDS-LEFT": the
-    // step is "+N" for N one-second timeouts or a call; after it, what it signalled
-    // and the status must read as given.
+    // step is "+N" for N one-second timeouts ("+N@MS": MS apart) or a call; after it,
+    // what it signalled and the status must read as given.
     void play(const QString& script)
     {
         static const QHash<QString, std::function<void(Rig&)>> calls{
@@ -52,7 +52,7 @@ struct Rig : LoadedSettings
         for (const QString& entry : script.split(';')) {
             const QString step = entry.section('>', 0, 0).trimmed(), expected = entry.section('>', 1).trimmed();
             if (step.startsWith('+'))
-                clock.tick(scheduler, step.mid(1).toInt());
+                tick(step.mid(1).section('@', 0, 0).toInt(), step.contains('@') ? step.section('@', 1).toInt() : 1000);
             else
                 calls.value(step)(*this);
             const QString actual = std::exchange(log, {}).join(", ") + "|" + status();
@@ -84,7 +84,7 @@ private slots:
             QString seen;
             for (int i = 0; i < 4; ++i) {
                 seen += other.scheduler.currentBreakType() == Long ? 'L' : 'M';
-                other.clock.tick(other.scheduler, micro + 10 + (seen.endsWith('L') ? 300 : 20));
+                other.tick(micro + 10 + (seen.endsWith('L') ? 300 : 20));
             }
             QCOMPARE(seen, QLatin1String(rhythm));
             QCOMPARE(other.scheduler.secondsUntilNextMicroBreak() == -1, !seen.contains('M'));
@@ -113,7 +113,7 @@ private slots:
         for (int ticksBeforePause : {100, 1203, 1215}) { // working, warning, on break
             Rig rig;
             rig.scheduler.start();
-            rig.clock.tick(rig.scheduler, ticksBeforePause);
+            rig.tick(ticksBeforePause);
             rig.log.clear();
             const QString before = rig.status();
             rig.play("pause > state, running|Paused 7200");
@@ -133,17 +133,15 @@ private slots:
     {
         Rig rig({{"microBreakInterval", 60}});
         QObject::connect(&rig.scheduler, &BreakScheduler::warningStarted, [&rig] { rig.scheduler.stop(); });
-        rig.scheduler.start();
-        rig.clock.tick(rig.scheduler, 58);
-        rig.clock.tick(rig.scheduler, 1, 3000); // a late timeout: three seconds at once
-        QCOMPARE(rig.scheduler.state(), BreakScheduler::Paused);
+        rig.play(
+            "start > running|Working 60; +58 > |Working 2; +1@3000 > warning 0 10, running, state, state|Paused 0");
         Rig other;
         QObject::connect(&other.scheduler, &BreakScheduler::runningChanged, [&other] {
             if (other.scheduler.isRunning())
                 other.scheduler.stop();
         });
         other.play("start > running, running, state|Paused 0");
-        other.clock.tick(other.scheduler, 2000);
+        other.tick(2000);
         QVERIFY(!other.scheduler.isRunning() && !other.log.join(' ').contains("warning"));
     }
 
@@ -155,11 +153,11 @@ private slots:
         for (auto [lateMs, counted] : {std::pair{5000, 5}, {6000, 1}, {3600000, 1}, {950, 1}, {1050, 1}}) {
             Rig rig;
             rig.scheduler.start();
-            rig.clock.tick(rig.scheduler, 100);
-            rig.clock.tick(rig.scheduler, 1, lateMs);
+            rig.tick(100);
+            rig.tick(1, lateMs);
             QCOMPARE(1100 - rig.scheduler.remainingSeconds(), counted);
             while (rig.scheduler.state() == BreakScheduler::Working)
-                rig.clock.tick(rig.scheduler, 1, lateMs < 2000 ? lateMs : 1000);
+                rig.tick(1, lateMs < 2000 ? lateMs : 1000);
             QVERIFY(qAbs(rig.clock.now - 1200 * 1000 - (lateMs >= 6000 ? lateMs - 1000 : 0)) <= 1100);
         }
     }
@@ -211,7 +209,7 @@ private slots:
         Rig rig;
         QList<int> estimates;
         for (int ticks : {-1, 0, 1203, 12, 15 + 1210 + 4, 16 + 1210, 1500}) {
-            rig.clock.tick(rig.scheduler, std::max(ticks, 0));
+            rig.tick(std::max(ticks, 0));
             if (ticks == 1500)
                 rig.scheduler.postponeBreak();
             estimates << rig.scheduler.secondsUntilNextMicroBreak() << rig.scheduler.secondsUntilNextLongBreak();

@@ -3,7 +3,7 @@
 #include "i18n/LanguageSwitch.h"
 #include "scheduling/break_utils.h"
 
-// Runs with the C locale, whose language has no translation file.
+// Runs with the C locale, whose language has no translation file, unless told.
 class TestLanguageSwitch : public QObject
 {
     Q_OBJECT
@@ -74,6 +74,21 @@ private slots:
         QCOMPARE(read("translations_zh.ini", "translations"), english);
         QCOMPARE(read("messages_zh.ini", "messages"), read("messages_en.ini", "messages"));
         QCOMPARE(read("messages_en.ini", "messages").size(), 14);
+    }
+
+    // Also run by itself once per system locale (LC_ALL): RK_EXPECTED_LANGUAGE names
+    // the language whose texts should show ("none": the source texts, English messages).
+    void systemLanguageSelectsTheFiles()
+    {
+        const QString expected = qEnvironmentVariable("RK_EXPECTED_LANGUAGE", "none");
+        SettingsManager settings; // language "system"
+        applyLanguage(m_translator, &settings);
+        QCOMPARE(m_translator ? m_translator->language() : "none", expected);
+        QCOMPARE(QCoreApplication::translate("x", "RespiteKeeper"), expected == "zh"   ? "憩安"
+                                                                    : expected == "en" ? "Tolamo"
+                                                                                       : "RespiteKeeper");
+        QCOMPARE(settings.microBreakMessages().value(0),
+                 expected == "zh" ? "远眺20秒放松眼睛" : "Look at something far away for 20 seconds");
     }
 
     // Numbered keys 1 to 20 of the language's file, the gaps skipped; an empty

@@ -25,16 +25,13 @@ private slots:
         }
         qputenv("PATH", root + "/bin:" + qgetenv("PATH"));
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + root + "/no-system-bus");
-        MessageLog debug(QtDebugMsg);
+        QTest::ignoreMessage(
+            QtDebugMsg, QRegularExpression("^logind CanPowerOff failed with error: org.freedesktop.DBus.Error.* \\)$"));
+        QTest::ignoreMessage(QtDebugMsg, "Falling back to shutdown -P now");
         QElapsedTimer timer;
         timer.start();
         shutdownSystem();
         QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
-        QCOMPARE(debug.messages.size(), 2);
-        QVERIFY2(debug.messages.at(0).startsWith("logind CanPowerOff failed with error: org.freedesktop.DBus.Error.") &&
-                     debug.messages.at(0).endsWith(" )"),
-                 qPrintable(debug.messages.at(0)));
-        QCOMPARE(debug.messages.at(1), QStringLiteral("Falling back to shutdown -P now"));
         const auto calls = [&dir] {
             QFile file(dir.path() + "/calls");
             return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

@@ -20,26 +20,31 @@ rk_wait_for() { # SECONDS COMMAND...: true as soon as the command is, false afte
     done
 }
 
-# A bare virtual display without a window manager; exports DISPLAY.
-rk_start_xvfb() { # WORKDIR [GEOMETRY]
-    local dir=$1 geometry=${2:-1280x800x24}
+# An X server that prints its display number on descriptor 3 (Xvfb, Xorg), once it
+# takes connections; exports DISPLAY.
+rk_start_x_server() { # WORKDIR COMMAND...
+    local dir=$1
+    shift
     mkdir -p "$dir"
     : >"$dir/display"
     # -noreset: the server would reset whenever its last client leaves, and refuse
     # connections meanwhile.
-    Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp -noreset 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
+    "$@" -displayfd 3 -nolisten tcp -noreset 3>"$dir/display" >"$dir/xserver.log" 2>&1 &
     RK_XVFB_PID=$!
-    if ! rk_wait_for 15 test -s "$dir/display"; then
-        echo "Xvfb did not start; see $dir/xvfb.log" >&2
+    if ! rk_wait_for 20 test -s "$dir/display"; then
+        echo "$1 did not start; see $dir/xserver.log" >&2
         return 1
     fi
     export DISPLAY=":$(head -n1 "$dir/display")"
     # The number can come before the server takes connections.
     if ! rk_wait_for 15 xdpyinfo >/dev/null 2>&1; then
-        echo "Xvfb on $DISPLAY takes no connections; see $dir/xvfb.log" >&2
+        echo "$1 on $DISPLAY takes no connections; see $dir/xserver.log" >&2
         return 1
     fi
 }
+
+# A bare virtual display without a window manager.
+rk_start_xvfb() { rk_start_x_server "$1" Xvfb -screen 0 "${2:-1280x800x24}"; } # WORKDIR [GEOMETRY]
 
 rk_start_x_session() {
     local dir=$1 probe=$2 geometry=${3:-1280x800x24}
@@ -52,7 +57,7 @@ rk_start_x_session() {
             RK_WM_PID=$!
             rk_wait_for 10 "$probe" tray-owned && return 0
             echo "no system tray appeared on $DISPLAY (attempt $attempt); jwm said:" >&2
-            cat "$dir/jwm.log" "$dir/xvfb.log" >&2
+            cat "$dir/jwm.log" "$dir/xserver.log" >&2
         fi
         rk_stop_x_session
     done

@@ -47,4 +47,3 @@ sleep 1.5 # the button shows after the first second
 xdotool mousemove 640 720 click 1 # the button row sits 60 pixels above the bottom edge
 postponed() { no "$FULL" && grab_state_is "keyboard=free pointer=free"; }
 check "Postpone on it ends it and frees the input at once" rk_wait_for 3 postponed
-finish

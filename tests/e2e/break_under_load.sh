@@ -31,4 +31,3 @@ open_menu() {
 }
 check "the tray menu opens before the last break" rk_wait_for 8 open_menu
 one_break "over the menu"
-finish

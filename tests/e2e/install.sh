@@ -34,4 +34,3 @@ start_program
 wait_exit 10 "$E2E_LAST_PID"
 check "a second start hands over (got $E2E_CODE)" test "$E2E_CODE" = 0
 check "and the first runs on" alive "$program"
-finish

@@ -18,4 +18,3 @@ rm -rf "$XDG_CONFIG_HOME"
 start_program
 wait_exit 60 "$E2E_LAST_PID"
 check "with no tray at all the program gives up with 1 (got $E2E_CODE)" test "$E2E_CODE" = 1 -a ! -e "$XDG_CONFIG_HOME"
-finish

@@ -22,19 +22,20 @@ for fake in shutdown systemctl poweroff halt reboot init telinit loginctl; do
 done
 export PATH="$E2E_TMP/fake-bin:$PATH"
 E2E_PIDS=() E2E_FAILED=0
-e2e_cleanup() {
-    local pid
+# At the end, however the script ends: everything it started goes, and a failed
+# check makes it fail.
+e2e_end() {
+    local code=$? pid
     for pid in "${E2E_PIDS[@]}"; do kill -CONT "$pid" 2>/dev/null; kill -KILL "$pid" 2>/dev/null; done
     rk_stop_x_session
     rm -rf "$E2E_TMP"
+    [ "$code" = 0 ] && [ "$E2E_FAILED" = 1 ] && code=1
+    [ "$code" = 0 ] && echo "$E2E_NAME: all checks passed" || echo "$E2E_NAME: ended with $code" >&2
+    exit "$code"
 }
-trap e2e_cleanup EXIT
+trap e2e_end EXIT
 fail() { echo "FAIL: $*" >&2; E2E_FAILED=1; }
 check() { if "${@:2}"; then echo "ok: $1"; else fail "$1"; fi; } # DESCRIPTION COMMAND...
-finish() {
-    [ "$E2E_FAILED" -eq 0 ] || { echo "$E2E_NAME: failed" >&2; exit 1; }
-    echo "$E2E_NAME: all checks passed"
-}
 start_display() { rk_start_x_session "$E2E_TMP/x" "$RK_PROBE" "${1:-1280x800x24}" || exit 1; }
 # Starts the program in the background; its pid goes to E2E_LAST_PID.
 start_program() {

@@ -18,4 +18,3 @@ check "nothing is called before the count ends" test ! -e "$E2E_SHUTDOWN_CALLS"
 check "the fake shutdown is called after the count" rk_wait_for 30 test -s "$E2E_SHUTDOWN_CALLS"
 check "the popup goes" rk_wait_for 5 no "$POPUP"
 check "exactly one call: $(cat "$E2E_SHUTDOWN_CALLS")" test "$(cat "$E2E_SHUTDOWN_CALLS")" = "shutdown -P now"
-finish

@@ -30,4 +30,3 @@ check "ten starts after a killed copy: one runs ($running), nine hand over with 
 start_program
 wait_exit 10 "$E2E_LAST_PID"
 check "and it answers the next start (got $E2E_CODE)" test "$E2E_CODE" = 0
-finish

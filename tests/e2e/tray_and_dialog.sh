@@ -39,4 +39,3 @@ check "Postpone on the popup hides it" rk_wait_for 5 no "$POPUP"
 menu_entry -18
 wait_exit 10 "$program"
 check "Quit ends the program with 0 (got $E2E_CODE)" test "$E2E_CODE" = 0
-finish

@@ -3,17 +3,11 @@
 # under a window manager that fits full-screen windows to one monitor unless asked:
 # the break screen covers all monitors or the primary one, as set, and holds the input.
 source "$(dirname "$0")/lib.sh" "$@"
-mkdir -p "$E2E_TMP/xorg"
-: >"$E2E_TMP/xorg/display"
-Xorg -displayfd 3 -config "$(dirname "$0")/data/two-monitors-xorg.conf" -logfile "$E2E_TMP/xorg/log" \
-    -nolisten tcp -noreset 3>"$E2E_TMP/xorg/display" >/dev/null 2>&1 &
-RK_XVFB_PID=$!
-if ! rk_wait_for 20 test -s "$E2E_TMP/xorg/display"; then
+rk_start_x_server "$E2E_TMP/xorg" Xorg -config "$(dirname "$0")/data/two-monitors-xorg.conf" \
+    -logfile "$E2E_TMP/xorg/log" || {
     echo "Xorg with the dummy driver does not start here; skipped" >&2
     exit 77
-fi
-export DISPLAY=":$(head -n1 "$E2E_TMP/xorg/display")"
-rk_wait_for 15 xdpyinfo >/dev/null 2>&1 || exit 77
+}
 icewm >"$E2E_TMP/icewm.log" 2>&1 &
 RK_WM_PID=$!
 check "the window manager's tray is there" rk_wait_for 15 "$RK_PROBE" tray-owned
@@ -31,4 +25,3 @@ break_screen() { # ALL-MONITORS WIDTH HEIGHT: a break screen of that size at 0,0
 
 check "on all monitors the break screen covers 4480x1440 in its colour and holds the input" break_screen true 4480 1440
 check "on the primary monitor only it covers that monitor and holds the input" break_screen false 1920 1080
-finish
