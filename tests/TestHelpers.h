@@ -7,15 +7,12 @@
 #include "settings/SettingsManager.h"
 #include "ui/BreakOverlay.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTranslator>
-#include <limits>
 
 // Settings of a test's own in a temporary folder; store() writes values (of version
 // 2 unless told) as an earlier run of the program would have left them.
@@ -25,7 +22,6 @@ struct StoredSettings
     explicit StoredSettings(const QVariantMap& values = {})
     {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
         store(values);
     }
     QString path() const { return dir.path() + QStringLiteral("/RespiteKeeper/RespiteKeeper.conf"); }
@@ -39,6 +35,18 @@ struct StoredSettings
             file.setValue(QStringLiteral("version"), 2);
     }
 };
+
+// A file's bytes, or "none" when it cannot be read; and writing one.
+inline QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("none");
+}
+inline bool writeFile(const QString& path, const QByteArray& content = {})
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
 
 // Stored settings, loaded.
 struct LoadedSettings

@@ -3,32 +3,15 @@
 
 #include <QDir>
 
-namespace {
-// Read when used: the sandbox moves XDG_CONFIG_HOME before main().
-QString folder()
-{
-    return qEnvironmentVariable("XDG_CONFIG_HOME") + "/autostart";
-}
-QString entryPath()
-{
-    return folder() + "/RespiteKeeper.desktop";
-}
-QByteArray entry()
-{
-    QFile file(entryPath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("none");
-}
-bool writeFile(const QString& path, const QByteArray& content = {})
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-} // namespace
-
 // Works in the sandbox's XDG_CONFIG_HOME, never the user's autostart folder.
 class TestAutoStart : public QObject
 {
     Q_OBJECT
+
+    // Read when used: the sandbox moves XDG_CONFIG_HOME before main().
+    static QString folder() { return qEnvironmentVariable("XDG_CONFIG_HOME") + "/autostart"; }
+    static QString entryPath() { return folder() + "/RespiteKeeper.desktop"; }
+    static QByteArray entry() { return readFile(entryPath()); }
 
 private slots:
     // Every start writes the entry for this program when the setting is on; off

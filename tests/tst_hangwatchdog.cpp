@@ -1,11 +1,8 @@
 #include "platform/HangWatchdog.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTest>
 #include <QThread>
-
-using namespace std::chrono_literals;
 
 class TestHangWatchdog : public QObject
 {
@@ -18,7 +15,8 @@ private slots:
     {
         QElapsedTimer clock;
         std::atomic<qint64> firedAfter{-1};
-        HangWatchdog watchdog(200ms, [&] { firedAfter = firedAfter < 0 ? clock.elapsed() : 99999; });
+        HangWatchdog watchdog(std::chrono::milliseconds(200),
+                              [&] { firedAfter = firedAfter < 0 ? clock.elapsed() : 99999; });
         watchdog.arm();
         for (clock.start(); clock.elapsed() < 600;)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);

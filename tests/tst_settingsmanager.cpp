@@ -99,9 +99,7 @@ private slots:
               QByteArray() /* a folder where the file should be */}) {
             StoredSettings stored;
             QDir().mkpath(content.isEmpty() ? stored.path() : QFileInfo(stored.path()).path());
-            QFile file(stored.path());
-            QVERIFY(content.isEmpty() || (file.open(QIODevice::WriteOnly) && file.write(content) == content.size()));
-            file.close();
+            QVERIFY(content.isEmpty() || writeFile(stored.path(), content));
             SettingsManager settings;
             settings.load();
             QVERIFY2(settingsLine(settings).startsWith("1200 3600 20 300 ") &&

@@ -17,11 +17,10 @@ private slots:
         const QByteArray root = QFile::encodeName(dir.path());
         QVERIFY(QDir().mkpath(dir.path() + "/bin"));
         for (const char* name : {"shutdown", "systemctl", "poweroff", "halt"}) {
-            QFile fake(dir.path() + "/bin/" + name);
-            QVERIFY(fake.open(QIODevice::WriteOnly) &&
-                    fake.write("#!/bin/sh\necho \"" + QByteArray(name) + " $*\" >> '" + root +
-                               "/calls'\nexec </dev/null >/dev/null 2>&1\nsleep 10\n") > 0 &&
-                    fake.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+            const QString fake = dir.path() + "/bin/" + name;
+            QVERIFY(writeFile(fake, "#!/bin/sh\necho \"" + QByteArray(name) + " $*\" >> '" + root +
+                                        "/calls'\nexec </dev/null >/dev/null 2>&1\nsleep 10\n") &&
+                    QFile::setPermissions(fake, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         }
         qputenv("PATH", root + "/bin:" + qgetenv("PATH"));
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + root + "/no-system-bus");
@@ -32,11 +31,7 @@ private slots:
         timer.start();
         shutdownSystem();
         QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
-        const auto calls = [&dir] {
-            QFile file(dir.path() + "/calls");
-            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        };
-        QTRY_COMPARE(calls(), QByteArray("shutdown -P now\n"));
+        QTRY_COMPARE(readFile(dir.path() + "/calls"), QByteArray("shutdown -P now\n"));
     }
 };
 
