@@ -71,11 +71,10 @@ private slots:
             seen << QString::number(longer->value());
         }
         QCOMPARE(seen.join(' '), QStringLiteral("40 25 20 20 30"));
-        for (auto [spin, value] : {std::pair{"m_microBreakDurationSpin", 45},
-                                   {"m_longBreakDurationSpin", 10},
-                                   {"m_shutdownHourSpin", 21},
-                                   {"m_shutdownMinuteSpin", 45}})
-            d.spin(spin)->setValue(value);
+        d.spin("m_microBreakDurationSpin")->setValue(45);
+        d.spin("m_longBreakDurationSpin")->setValue(10);
+        d.spin("m_shutdownHourSpin")->setValue(21);
+        d.spin("m_shutdownMinuteSpin")->setValue(45);
         for (const char* box :
              {"m_postponeCheckBox", "m_autoStartCheckBox", "m_idlePauseCheckBox", "m_shutdownEnabledCheckBox"})
             child<QCheckBox>(&d.dialog, box)->toggle();

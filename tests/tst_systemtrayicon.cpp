@@ -6,20 +6,13 @@
 #include <QMenu>
 
 namespace {
-// The tray with its own scheduler, settings and dialog, as start-up makes them.
-struct Tray : LoadedSettings
+// The running program's tray.
+struct Tray : RunningProgram
 {
-    BreakScheduler scheduler{&settings};
-    SettingsDialog dialog{&settings};
-    SystemTrayIcon tray{&scheduler, &settings, &dialog};
-    ManualClock clock;
-
-    explicit Tray(const QVariantMap& values = {})
-        : LoadedSettings(values)
-    {
-        clock.drive(scheduler);
-    }
-    void tick(int n) { clock.tick(scheduler, n); }
+    using RunningProgram::RunningProgram;
+    SystemTrayIcon& tray = *program.trayIcon;
+    BreakScheduler& scheduler = *program.breakScheduler;
+    SettingsDialog& dialog = *program.settingsDialog;
     QString tooltip()
     {
         tray.onBreakStateChanged(); // what the one-second refresh would show
@@ -46,8 +39,6 @@ private slots:
                 QCOMPARE(t.tray.trayIcon().icon().pixmap(side, side).toImage(), svg.pixmap(side, side).toImage());
             QCOMPARE(t.tray.trayIcon().icon().pixmap(64, 64).toImage().pixelColor(32, 10), fill);
         };
-        shows("paused", QColor("#757575"));
-        t.scheduler.start();
         shows("idle", QColor("#2e7d32"));
         t.tick(5);
         QCOMPARE(t.tooltip(),
@@ -58,10 +49,11 @@ private slots:
         shows("break", QColor("#0078d4"));
         t.scheduler.postponeBreak();
         shows("idle", QColor("#2e7d32"));
+        t.scheduler.pause(2);
+        shows("paused", QColor("#757575"));
         const QImage windowIcon(":/RespiteKeeper.ico", "ico");
         QVERIFY(windowIcon.size() == QSize(32, 32) && windowIcon.pixelColor(10, 16) == QColor(0, 128, 128));
         Tray everyBreakLong({{"longBreakInterval", 1200}});
-        everyBreakLong.scheduler.start();
         QCOMPARE(everyBreakLong.tooltip(),
                  QStringLiteral("RespiteKeeper\nNext micro break in N/A\nNext long break in 20 m 10 s"));
     }
@@ -70,7 +62,6 @@ private slots:
     void menuAndClicks()
     {
         Tray t;
-        t.scheduler.start();
         QAction* pause = t.action(0);
         pause->trigger();
         QVERIFY(!t.scheduler.isRunning() && !t.action(2)->isEnabled() && !t.action(3)->isEnabled());

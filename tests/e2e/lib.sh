@@ -53,6 +53,8 @@ wait_exit() { # SECONDS PID
     wait "$2"
     E2E_CODE=$?
 }
+# Another copy started now hands over to the running one: it exits with 0 within SECONDS.
+hands_over() { start_program && wait_exit "$1" "$E2E_LAST_PID" && [ "$E2E_CODE" = 0 ] || { echo "exit: $E2E_CODE" >&2; false; }; }
 settings_path() { echo "$XDG_CONFIG_HOME/RespiteKeeper/RespiteKeeper.conf"; }
 program_ready() { [ -S "$XDG_RUNTIME_DIR/RespiteKeeperSingleInstance" ] && [ -f "$(settings_path)" ]; }
 # Writes stored settings (version 2) before the program starts: KEY=VALUE...
