@@ -6,10 +6,20 @@
 #include "scheduling/BreakScheduler.h"
 #include "settings/SettingsManager.h"
 #include "ui/BreakOverlay.h"
+#include "ui/SettingsDialog.h"
+#include "ui/SystemTrayIcon.h"
+#include "ui/WarningDialog.h"
 
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTranslator>

@@ -1,8 +1,6 @@
 #include "TestHelpers.h"
 #include "platform/linux/DesktopEntry.h"
 
-#include <QDir>
-
 // Works in the sandbox's XDG_CONFIG_HOME, never the user's autostart folder.
 class TestAutoStart : public QObject
 {

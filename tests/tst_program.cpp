@@ -1,12 +1,4 @@
 #include "TestHelpers.h"
-#include "ui/SettingsDialog.h"
-#include "ui/SystemTrayIcon.h"
-#include "ui/WarningDialog.h"
-
-#include <QAction>
-#include <QComboBox>
-#include <QMenu>
-#include <QSpinBox>
 
 // The program's objects as start-up builds and connects them.
 class TestProgram : public QObject

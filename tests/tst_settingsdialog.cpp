@@ -1,12 +1,8 @@
 #include "TestHelpers.h"
-#include "ui/SettingsDialog.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QColorDialog>
-#include <QComboBox>
 #include <QMessageBox>
-#include <QSpinBox>
 #include <QTimer>
 
 namespace {

@@ -1,7 +1,5 @@
 #include "TestHelpers.h"
 
-#include <QDir>
-
 namespace {
 // Every key is stored with its default, and the getters give the same.
 void verifyDefaults(const StoredSettings& stored, const SettingsManager& s)

@@ -2,7 +2,6 @@
 #include "app/SingleInstance.h"
 #include "platform/linux/RuntimeDirectory.h"
 
-#include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
 

@@ -1,8 +1,6 @@
 #include "TestHelpers.h"
 #include "platform/SystemShutdown.h"
 
-#include <QElapsedTimer>
-
 // The real shutdown path against stand-ins: a system bus address that leads
 // nowhere, and fake shutdown commands first on PATH that only record their call.
 class TestSystemShutdown : public QObject

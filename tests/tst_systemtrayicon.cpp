@@ -1,9 +1,4 @@
 #include "TestHelpers.h"
-#include "ui/SettingsDialog.h"
-#include "ui/SystemTrayIcon.h"
-
-#include <QAction>
-#include <QMenu>
 
 namespace {
 // The running program's tray.

@@ -1,5 +1,4 @@
 #include "TestHelpers.h"
-#include "ui/WarningDialog.h"
 
 namespace {
 struct Popup : LoadedSettings
