@@ -22,7 +22,6 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTranslator>
 
 // Settings of a test's own in a temporary folder; store() writes values (of version
 // 2 unless told) as an earlier run of the program would have left them.
@@ -82,26 +81,6 @@ inline QString settingsLine(const SettingsManager& s)
            on(s.idlePauseEnabled(), 'I') + on(s.shutdownEnabled(), 'S') + ' ' + s.language() + ' ' +
            s.backgroundColor().name();
 }
-
-// A translator that shows every text in brackets, so a test sees which texts a
-// window set again after a language change; installed while it lives, or as set.
-struct MarkingTranslator : QTranslator
-{
-    MarkingTranslator() { set(true); }
-    ~MarkingTranslator() override { set(false); }
-    QString translate(const char*, const char* source, const char*, int) const override
-    {
-        return '[' + QString::fromUtf8(source) + ']';
-    }
-    bool isEmpty() const override { return false; }
-    // Installs or removes it, and delivers the language-change events Qt posts.
-    void set(bool on)
-    {
-        on ? void(QCoreApplication::installTranslator(this)) : void(QCoreApplication::removeTranslator(this));
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
-    }
-};
 
 // Runs a slot as its timer would, count times.
 inline void invoke(QObject* object, const char* slot, int count = 1)

@@ -60,9 +60,8 @@ private slots:
     }
 
     // A new break while one shows takes the hold afresh; Postpone releases the
-    // hold and hides before it is announced; destruction releases too. A language
-    // change re-texts, with a new message of the break's kind, and the count goes on.
-    void holdAndLanguage()
+    // hold and hides before it is announced; destruction releases too.
+    void holdAndPostpone()
     {
         FakeInputHold::Log log;
         {
@@ -71,13 +70,6 @@ private slots:
             const int releases = s.hold.releases;
             s.overlay.showBreak(Long, "Walk", 300);
             QVERIFY(s.hold.held && s.hold.releases > releases);
-            s.after(2);
-            {
-                MarkingTranslator translator;
-                QCOMPARE(s.after(0), QStringLiteral("[Remaining: [4 m 58 s]]|2|button|shown|held"));
-                QVERIFY(s.button()->text() == "[Postpone]" &&
-                        s.settings.longBreakMessages().contains(text(&s.overlay, "messageLabel")));
-            }
             QList<bool> heldWhenEmitted;
             connect(&s.overlay, &BreakOverlay::postponeRequested,
                     [&] { heldWhenEmitted << (s.hold.held || s.overlay.isVisible()); });
@@ -85,8 +77,7 @@ private slots:
             QCOMPARE(heldWhenEmitted, QList<bool>{false});
             s.overlay.setInputHoldBackend(std::make_unique<FakeInputHold>(&log));
             s.overlay.showBreak(Micro, QString(), 20);
-            MarkingTranslator translator;
-            QVERIFY(log.held && s.settings.microBreakMessages().contains(text(&s.overlay, "messageLabel")));
+            QVERIFY(log.held);
         }
         QVERIFY(!log.held);
     }
