@@ -45,6 +45,25 @@ struct StoredSettings
     }
 };
 
+// Before main() runs, the settings, the autostart folder, the runtime folder and
+// the system bus of every test program point into a temporary folder of its own,
+// so no test touches the user's files or the real system bus, however it is started.
+struct TestSandbox
+{
+    QTemporaryDir dir{QDir::tempPath() + QStringLiteral("/respitekeeper-test-XXXXXX")};
+    TestSandbox()
+    {
+        const QByteArray root = QFile::encodeName(dir.path());
+        QDir().mkpath(dir.path() + QStringLiteral("/runtime"));
+        QFile::setPermissions(dir.path() + QStringLiteral("/runtime"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_CONFIG_HOME", root + "/config");
+        qputenv("XDG_RUNTIME_DIR", root + "/runtime");
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + root + "/no-system-bus");
+    }
+};
+inline const TestSandbox testSandbox;
+
 // A file's bytes, or "none" when it cannot be read; and writing one.
 inline QByteArray readFile(const QString& path)
 {

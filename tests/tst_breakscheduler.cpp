@@ -26,9 +26,8 @@ struct Rig : LoadedSettings
     void tick(int count, qint64 stepMs = 1000) { clock.tick(scheduler, count, stepMs); }
     QString status() const
     {
-        return QStringLiteral("%1 %2")
-            .arg(QMetaEnum::fromType<BreakScheduler::SchedulerState>().valueToKey(scheduler.state()))
-            .arg(scheduler.remainingSeconds());
+        const char* phase = QMetaEnum::fromType<BreakScheduler::SchedulerState>().valueToKey(scheduler.state());
+        return phase + QStringLiteral(" %1").arg(scheduler.remainingSeconds());
     }
 
     // Plays steps separated by ";", each "STEP > SIGNALS|PHASE SECONDS-LEFT": the

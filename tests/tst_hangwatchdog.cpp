@@ -1,7 +1,6 @@
+#include "TestHelpers.h"
 #include "platform/HangWatchdog.h"
 
-#include <QElapsedTimer>
-#include <QTest>
 #include <QThread>
 
 class TestHangWatchdog : public QObject

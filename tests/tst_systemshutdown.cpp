@@ -21,7 +21,6 @@ private slots:
                     QFile::setPermissions(fake, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         }
         qputenv("PATH", root + "/bin:" + qgetenv("PATH"));
-        qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + root + "/no-system-bus");
         QTest::ignoreMessage(
             QtDebugMsg, QRegularExpression("^logind CanPowerOff failed with error: org.freedesktop.DBus.Error.* \\)$"));
         QTest::ignoreMessage(QtDebugMsg, "Falling back to shutdown -P now");
