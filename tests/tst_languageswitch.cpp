@@ -59,9 +59,8 @@ private slots:
         SettingsManager settings; // language "system"
         applyLanguage(m_translator, &settings);
         QCOMPARE(m_translator ? m_translator->language() : "none", expected);
-        QCOMPARE(QCoreApplication::translate("x", "RespiteKeeper"), expected == "zh"   ? "憩安"
-                                                                    : expected == "en" ? "Tolamo"
-                                                                                       : "RespiteKeeper");
+        const QHash<QString, QString> name{{"zh", "憩安"}, {"en", "Tolamo"}, {"none", "RespiteKeeper"}};
+        QCOMPARE(QCoreApplication::translate("x", "RespiteKeeper"), name.value(expected));
         QCOMPARE(settings.microBreakMessages().value(0),
                  expected == "zh" ? "远眺20秒放松眼睛" : "Look at something far away for 20 seconds");
     }
@@ -70,9 +69,8 @@ private slots:
     // value is a message with no text.
     void breakMessagesAreDrawnFromTheirKindsList()
     {
-        StoredSettings stored;
-        SettingsManager settings;
-        settings.setLanguage("xx");
+        LoadedSettings loaded({{"language", "xx"}});
+        SettingsManager& settings = loaded.settings;
         QCOMPARE(settings.microBreakMessages(), (QStringList{"one", "two", "five"}));
         BreakScheduler scheduler(&settings);
         ManualClock clock;

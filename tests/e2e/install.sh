@@ -6,13 +6,12 @@
 source "$(dirname "$0")/lib.sh" "$@"
 stage=$E2E_TMP/stage
 DESTDIR=$stage cmake --install "$RK_BUILD_DIR" --prefix /usr >/dev/null
-app=org.example.RespiteKeeper
-check "the launcher is valid" desktop-file-validate "$stage/usr/share/applications/$app.desktop"
-check "the metadata is valid" appstreamcli validate --no-net "$stage/usr/share/metainfo/$app.metainfo.xml"
-check "the launcher starts the installed program" \
-    test -x "$stage/usr/bin/$(sed -n 's/^Exec=//p' "$stage/usr/share/applications/$app.desktop")"
-check "the launcher's icon is there, scalable and in 48x48" test -f "$stage/usr/share/icons/hicolor/scalable/apps/$app.svg" \
-    -a -f "$stage/usr/share/icons/hicolor/48x48/apps/$app.png"
+app=org.example.RespiteKeeper share=$stage/usr/share
+check "the launcher is valid" desktop-file-validate "$share/applications/$app.desktop"
+check "the metadata is valid" appstreamcli validate --no-net "$share/metainfo/$app.metainfo.xml"
+check "the launcher starts the installed program" test -x "$stage/usr/bin/$(sed -n 's/^Exec=//p' "$share/applications/$app.desktop")"
+check "the launcher's icon is there, scalable and in 48x48" \
+    test -f "$share/icons/hicolor/scalable/apps/$app.svg" -a -f "$share/icons/hicolor/48x48/apps/$app.png"
 
 cpack -G DEB -B "$E2E_TMP/package" --config "$RK_BUILD_DIR/CPackConfig.cmake" >/dev/null 2>&1
 deb=$(ls "$E2E_TMP"/package/respitekeeper_*_*.deb)

@@ -144,16 +144,6 @@ void testShutdown()
     check("the privilege steps run here and report success", winEnableShutdownPrivilege());
 }
 
-// The pipe's name: the base, the user's SID and the session id.
-void testInstanceName()
-{
-    const std::wstring name = winInstanceName(L"RespiteKeeperSingleInstance");
-    const size_t session = name.rfind(L'-') + 1;
-    check("the pipe name is the base, the user's SID and the session id, and fits",
-          name.rfind(L"RespiteKeeperSingleInstance-S-1-5-", 0) == 0 && session < name.size() &&
-              name.find_first_not_of(L"0123456789", session) == std::wstring::npos && name.size() < 200);
-}
-
 } // namespace
 
 int main()
@@ -161,7 +151,11 @@ int main()
     testRunKey();
     testInputHold();
     testShutdown();
-    testInstanceName();
+    const std::wstring name = winInstanceName(L"RespiteKeeperSingleInstance");
+    const size_t session = name.rfind(L'-') + 1;
+    check("the pipe name is the base, the user's SID and the session id, and fits",
+          name.rfind(L"RespiteKeeperSingleInstance-S-1-5-", 0) == 0 && session < name.size() &&
+              name.find_first_not_of(L"0123456789", session) == std::wstring::npos && name.size() < 200);
     unsigned long idle = 0xFFFFFFFFul;
     check("the last-input query answers, below a day", winMillisecondsSinceLastInput(&idle) && idle < 86400000ul);
     check("the tick difference is right across the 32-bit wrap and without",
