@@ -54,9 +54,7 @@ struct TestSandbox
     TestSandbox()
     {
         const QByteArray root = QFile::encodeName(dir.path());
-        QDir().mkpath(dir.path() + QStringLiteral("/runtime"));
-        QFile::setPermissions(dir.path() + QStringLiteral("/runtime"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QDir().mkdir(dir.path() + QStringLiteral("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_CONFIG_HOME", root + "/config");
         qputenv("XDG_RUNTIME_DIR", root + "/runtime");
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + root + "/no-system-bus");
@@ -126,7 +124,6 @@ struct FakeInputHold : InputHold
     {
         int releases = 0;
         bool held = false;
-        QWidget* window = nullptr;
     };
     Log* log;
     explicit FakeInputHold(Log* log)
@@ -134,7 +131,7 @@ struct FakeInputHold : InputHold
     {}
     bool canHold() const override { return true; }
     bool isHeld() const override { return log->held; }
-    void setHold(QWidget* window, bool on) override { *log = {log->releases + !on, on, on ? window : nullptr}; }
+    void setHold(QWidget*, bool on) override { *log = {log->releases + !on, on}; }
 };
 
 // Time for a break scheduler, driven by hand, and a user whose last input was at

@@ -20,8 +20,8 @@ private slots:
         QTest::failOnWarning(QRegularExpression("."));
         LoadedSettings off({{"autoStartAtBoot", false}});
         QVERIFY(!QDir(folder()).exists());
-        QVERIFY(QDir().mkpath(folder()) && writeFile(entryPath(), "[Desktop Entry]\nExec=/old/RespiteKeeper\n"));
-        QVERIFY(writeFile(folder() + "/other.desktop"));
+        QVERIFY(QDir().mkpath(folder()) && writeFile(entryPath(), "[Desktop Entry]\nExec=/old/RespiteKeeper\n") &&
+                writeFile(folder() + "/other.desktop"));
         off.settings.resetToDefaults();
         QVERIFY(entry().contains("/old/")); // reset writes nothing
         off.settings.load();

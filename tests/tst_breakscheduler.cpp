@@ -39,7 +39,6 @@ struct Rig : LoadedSettings
             {"start", [](Rig& r) { r.scheduler.start(); }},
             {"stop", [](Rig& r) { r.scheduler.stop(); }},
             {"pause", [](Rig& r) { r.scheduler.pause(2); }},
-            {"pause1", [](Rig& r) { r.scheduler.pause(1); }},
             {"resume", [](Rig& r) { r.scheduler.resume(); }},
             {"postpone", [](Rig& r) { r.scheduler.postponeBreak(); }},
             {"micro", [](Rig& r) { r.scheduler.triggerMicroBreak(); }},
@@ -118,7 +117,7 @@ private slots:
             rig.play("pause > state, running|Paused 7200");
             QCOMPARE(rig.scheduler.secondsUntilNextLongBreak(), -1);
             rig.play("+50 > |Paused 7150; resume > running, state|" + before +
-                     "; pause1 > state, running|Paused 3600; +3599 > |Paused 1; +1 > running, state|" + before);
+                     "; pause > state, running|Paused 7200; +7199 > |Paused 1; +1 > running, state|" + before);
         }
         Rig rig;
         rig.play("pause > |Working 0; stop > |Working 0; start > running|Working 1200; start > |Working 1200;"
@@ -151,8 +150,7 @@ private slots:
     {
         for (auto [lateMs, counted] : {std::pair{5000, 5}, {6000, 1}, {3600000, 1}, {950, 1}, {1050, 1}}) {
             Rig rig;
-            rig.scheduler.start();
-            rig.tick(100);
+            rig.play("start > running|Working 1200; +100 > |Working 1100");
             rig.tick(1, lateMs);
             QCOMPARE(1100 - rig.scheduler.remainingSeconds(), counted);
             while (rig.scheduler.state() == BreakScheduler::Working)

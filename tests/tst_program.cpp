@@ -11,7 +11,7 @@ private slots:
     void aBreakRunsFromPopupToOverlayAndBack()
     {
         RunningProgram p;
-        const auto screens = [&p](int ticks) {
+        const auto after = [&p](int ticks) {
             p.tick(ticks);
             return QStringList{
                 p.program.breakWarning->isVisible() ? "popup" : "-",
@@ -19,16 +19,14 @@ private slots:
                 QMetaEnum::fromType<BreakScheduler::SchedulerState>().valueToKey(p.program.breakScheduler->state())}
                 .join(' ');
         };
-        QCOMPARE(QStringList({screens(1199), screens(1)}).join(", "),
-                 QStringLiteral("- - - Working, popup - - Warning"));
-        QCOMPARE(screens(10), QStringLiteral("- overlay held OnBreak"));
-        QCOMPARE(QStringList({screens(20), screens(1203)}).join(", "),
-                 QStringLiteral("- - - Working, popup - - Warning"));
+        QCOMPARE(QStringList({after(1199), after(1)}).join(", "), QStringLiteral("- - - Working, popup - - Warning"));
+        QCOMPARE(after(10), QStringLiteral("- overlay held OnBreak"));
+        QCOMPARE(QStringList({after(20), after(1203)}).join(", "), QStringLiteral("- - - Working, popup - - Warning"));
         child<QPushButton>(p.program.breakWarning.get(), "postponeButton")->click();
-        QCOMPARE(QStringList({screens(0), screens(311)}).join(", "),
+        QCOMPARE(QStringList({after(0), after(311)}).join(", "),
                  QStringLiteral("- - - Postponed, - overlay held OnBreak"));
         child<QPushButton>(p.program.breakOverlay.get(), "postponeButton")->click();
-        QCOMPARE(screens(0), QStringLiteral("- - - Postponed"));
+        QCOMPARE(after(0), QStringLiteral("- - - Postponed"));
     }
 
     // Through the program's own wiring: the language switch runs before the windows

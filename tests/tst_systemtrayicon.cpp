@@ -28,26 +28,23 @@ private slots:
     void pictureAndTooltipFollowTheScheduler()
     {
         Tray t;
-        const auto shows = [&t](const char* name, const QColor& fill) {
+        const auto shows = [&t](const char* name) {
             const QIcon svg(QStringLiteral(":/icons/%1.svg").arg(name));
             for (int side : {16, 22, 24, 32, 64})
                 QCOMPARE(t.tray.trayIcon().icon().pixmap(side, side).toImage(), svg.pixmap(side, side).toImage());
-            QCOMPARE(t.tray.trayIcon().icon().pixmap(64, 64).toImage().pixelColor(32, 10), fill);
         };
-        shows("idle", QColor("#2e7d32"));
+        shows("idle");
         t.tick(5);
         QCOMPARE(t.tooltip(),
                  QStringLiteral("RespiteKeeper\nNext micro break in 20 m 5 s\nNext long break in 61 m 5 s"));
         t.tick(1195);
-        shows("warning", QColor("#e67e22"));
+        shows("warning");
         t.tick(10);
-        shows("break", QColor("#0078d4"));
+        shows("break");
         t.scheduler.postponeBreak();
-        shows("idle", QColor("#2e7d32"));
+        shows("idle");
         t.scheduler.pause(2);
-        shows("paused", QColor("#757575"));
-        const QImage windowIcon(":/RespiteKeeper.ico", "ico");
-        QVERIFY(windowIcon.size() == QSize(32, 32) && windowIcon.pixelColor(10, 16) == QColor(0, 128, 128));
+        shows("paused");
         Tray everyBreakLong({{"longBreakInterval", 1200}});
         QCOMPARE(everyBreakLong.tooltip(),
                  QStringLiteral("RespiteKeeper\nNext micro break in N/A\nNext long break in 20 m 10 s"));

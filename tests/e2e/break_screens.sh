@@ -7,8 +7,7 @@ xdotool mousemove 100 100
 first=$("$RK_PROBE" idle)
 sleep 2 # idle time to measure
 later=$("$RK_PROBE" idle)
-xdotool mousemove 300 300
-after=$("$RK_PROBE" idle)
+after=$(xdotool mousemove 300 300 && "$RK_PROBE" idle)
 check "the idle time grows while nothing happens ($first -> $later)" test "$first" != unknown -a "$later" -ge $((first + 1500))
 check "and falls after the pointer moves ($after)" test "$after" -lt 1000
 

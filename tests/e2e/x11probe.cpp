@@ -14,7 +14,6 @@ int main(int argc, char** argv)
 {
     const std::string mode = argc >= 2 ? argv[1] : "";
     if (mode == "idle") {
-        qputenv("QT_QPA_PLATFORM", "xcb");
         QGuiApplication app(argc, argv);
         const std::optional<qint64> idle = createLastInputSource()->millisecondsSinceLastInput();
         std::printf("%s\n", idle ? std::to_string(*idle).c_str() : "unknown");
