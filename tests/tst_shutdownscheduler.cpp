@@ -37,7 +37,6 @@ struct Rig
     {
         settings.setShutdownEnabled(enabled);
         settings.setShutdownHour(hour);
-        settings.setShutdownMinute(0);
         scheduler.onSettingsChanged();
     }
 };

@@ -76,11 +76,17 @@ has() { [ -n "$(window_where "$1")" ]; }
 no() { [ -z "$(window_where "$1")" ]; }
 FULL='w == 1280 && h == 800' DIALOG='w == 480 && h == 500' TRAY='w <= 64 && h <= 64'
 POPUP='w == 360 && h >= 140 && h <= 200' # the style sheet's fonts may make it taller than 140
-# The colour of one pixel of the screen as srgb(r,g,b); ImageMagick names pure greys gray(n).
+MENU='w > 64 && w < 400 && h > 100 && h < 400'
+# A right click on the tray icon opens the program's menu within SECONDS.
+open_menu() { # SECONDS
+    read -r _ ix iy iw ih <<<"$(window_where "$TRAY")"
+    xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
+    rk_wait_for "$1" has "$MENU"
+}
+# The colour of one pixel of the screen as srgb(r,g,b) (ImageMagick names pure greys gray(n)).
 pixel() { # X Y [SHOT]
     import -window root "$RK_ARTIFACTS/${3:-$E2E_NAME}.png" 2>/dev/null
-    convert "$RK_ARTIFACTS/${3:-$E2E_NAME}.png" -format "%[pixel:p{$1,$2}]" info: 2>/dev/null |
-        sed -E 's/^gray\(([0-9]+)\)$/srgb(\1,\1,\1)/'
+    convert "$RK_ARTIFACTS/${3:-$E2E_NAME}.png" -format "%[pixel:p{$1,$2}]" info: 2>/dev/null
 }
 grab_state_is() { [ "$("$RK_PROBE" grab-state)" = "$1" ]; }
 input_held() { rk_wait_for 3 grab_state_is "keyboard=held pointer=held"; }

@@ -18,12 +18,10 @@ check "Escape hides the dialog" rk_wait_for 5 no "$DIALOG"
 check "a second start hands over" hands_over 10
 check "and brings the dialog to the front" rk_wait_for 5 has "$DIALOG"
 
-MENU='w > 64 && w < 400 && h > 100'
 # The menu's entries sit at these heights in the styled menu: test micro break 54,
 # quit 18 above the bottom.
 menu_entry() { # OFFSET FROM THE TOP, or from the bottom when negative
-    xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
-    rk_wait_for 5 has "$MENU"
+    open_menu 5
     read -r _ mx my mw mh <<<"$(window_where "$MENU")"
     xdotool mousemove $((mx + mw / 2)) $((my + ($1 < 0 ? mh : 0) + $1)) sleep 0.3 click 1
 }
