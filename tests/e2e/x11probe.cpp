@@ -31,13 +31,11 @@ int main(int argc, char** argv)
         return owned ? 0 : 1;
     }
     if (mode == "grab-state") {
-        auto* keyboard = xcb_grab_keyboard_reply(
-            c, xcb_grab_keyboard(c, 0, root, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC), nullptr);
-        auto* pointer =
-            xcb_grab_pointer_reply(c,
-                                   xcb_grab_pointer(c, 0, root, XCB_EVENT_MASK_BUTTON_PRESS, XCB_GRAB_MODE_ASYNC,
-                                                    XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME),
-                                   nullptr);
+        const auto async = XCB_GRAB_MODE_ASYNC;
+        auto* keyboard =
+            xcb_grab_keyboard_reply(c, xcb_grab_keyboard(c, 0, root, XCB_CURRENT_TIME, async, async), nullptr);
+        auto* pointer = xcb_grab_pointer_reply(
+            c, xcb_grab_pointer(c, 0, root, 0, async, async, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME), nullptr);
         const auto state = [](bool free) { return free ? "free" : "held"; };
         std::printf("keyboard=%s pointer=%s\n", state(keyboard && keyboard->status == XCB_GRAB_STATUS_SUCCESS),
                     state(pointer && pointer->status == XCB_GRAB_STATUS_SUCCESS));
