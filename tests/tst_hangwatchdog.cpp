@@ -18,11 +18,12 @@ private slots:
                               [&] { firedAfter = firedAfter < 0 ? clock.elapsed() : 99999; });
         watchdog.arm();
         QTest::qWait(600); // the event loop runs
-
         QCOMPARE(firedAfter.load(), -1);
         for (clock.start(); clock.elapsed() < 2000 && firedAfter < 0;)
             QThread::msleep(10);
-        QVERIFY2(firedAfter >= 200 && firedAfter < 2000 && !watchdog.isArmed(),
+        // The last heartbeat came up to one beat (20 ms) before the block, and more
+        // when the system let the thread wait.
+        QVERIFY2(firedAfter >= 150 && firedAfter < 2000 && !watchdog.isArmed(),
                  qPrintable(QString::number(firedAfter)));
         watchdog.arm();
         watchdog.disarm();
