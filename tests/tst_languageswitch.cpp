@@ -38,7 +38,7 @@ private slots:
         QCOMPARE((QStringList{formatDuration(59), formatDuration(60), formatDuration(125), formatDuration(3600)}),
                  (QStringList{"59 s", "1 m", "2 m 5 s", "60 m"})); // an hour has no unit of its own
         apply(settings, "zh");
-        const CustomTranslator* installed = m_translator;
+        const QPointer<CustomTranslator> installed = m_translator; // null once deleted
         apply(settings, "zh");
         QVERIFY(installed && m_translator == installed);
         QCOMPARE(formatDuration(330), QStringLiteral("5 m 30 s")); // durations keep their English form
