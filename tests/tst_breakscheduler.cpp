@@ -199,6 +199,24 @@ private slots:
         rig.play("+5 > |Postponed 1");
     }
 
+    // Each break draws from its kind's list: the language's numbered keys 1 to 20,
+    // the gaps skipped; an empty value is a message with no text.
+    void breakMessagesAreDrawnFromTheirKindsList()
+    {
+        Rig rig({{"language", "xx"}});
+        QCOMPARE(rig.settings.microBreakMessages(), (QStringList{"one", "two", "five"}));
+        QMap<BreakType, QSet<QString>> messages;
+        QObject::connect(&rig.scheduler, &BreakScheduler::breakStarted,
+                         [&](BreakType type, const QString& message) { messages[type].insert(message); });
+        rig.scheduler.start();
+        for (int i = 0; i < 31; ++i) {
+            i < 30 ? rig.scheduler.triggerMicroBreak() : rig.scheduler.triggerLongBreak();
+            rig.tick(BreakScheduler::WarningSeconds);
+        }
+        QCOMPARE(messages[Micro].size(), 3); // all of them turn up
+        QCOMPARE(messages[Long], QSet<QString>{QString()});
+    }
+
     // 1200 + 10 to the first, and the long break is the third: two more cycles of
     // 20 + 1200 + 10.
     void estimatesInEachPhase()

@@ -1,6 +1,7 @@
 #include "TestHelpers.h"
 #include "platform/HangWatchdog.h"
 
+#include <QElapsedTimer>
 #include <QThread>
 
 class TestHangWatchdog : public QObject

@@ -64,28 +64,6 @@ private slots:
         QCOMPARE(settings.microBreakMessages().value(0),
                  expected == "zh" ? "远眺20秒放松眼睛" : "Look at something far away for 20 seconds");
     }
-
-    // Numbered keys 1 to 20 of the language's file, the gaps skipped; an empty
-    // value is a message with no text.
-    void breakMessagesAreDrawnFromTheirKindsList()
-    {
-        LoadedSettings loaded({{"language", "xx"}});
-        SettingsManager& settings = loaded.settings;
-        QCOMPARE(settings.microBreakMessages(), (QStringList{"one", "two", "five"}));
-        BreakScheduler scheduler(&settings);
-        ManualClock clock;
-        clock.drive(scheduler);
-        QMap<BreakType, QSet<QString>> messages;
-        connect(&scheduler, &BreakScheduler::breakStarted,
-                [&](BreakType type, const QString& message) { messages[type].insert(message); });
-        scheduler.start();
-        for (int i = 0; i < 31; ++i) {
-            i < 30 ? scheduler.triggerMicroBreak() : scheduler.triggerLongBreak();
-            clock.tick(scheduler, BreakScheduler::WarningSeconds);
-        }
-        QCOMPARE(messages[Micro].size(), 3); // all of them turn up
-        QCOMPARE(messages[Long], QSet<QString>{QString()});
-    }
 };
 
 QTEST_MAIN(TestLanguageSwitch)

@@ -11,13 +11,12 @@ done
 start_display 1280x800x24
 store_settings microBreakInterval=1 microBreakDuration=3 idlePauseEnabled=false autoStartAtBoot=false
 start_program
-held() { grab_state_is "keyboard=held pointer=held"; }
 one_break() { # N: the screen comes, holds the input, goes and lets it go
     rk_wait_for 60 has "$FULL" && rk_wait_for 1 held && sleep 1 && held || { fail "break screen $1 came without the hold"; return; }
     # The window manager stalls over the break's end: the program's requests reach
     # it late, as they do when it is starved of time.
     kill -STOP "$RK_WM_PID"
-    rk_wait_for 5 no "$FULL" && rk_wait_for 1 grab_state_is "keyboard=free pointer=free"
+    rk_wait_for 5 no "$FULL" && rk_wait_for 1 let_go
     local status=$?
     kill -CONT "$RK_WM_PID"
     [ "$status" = 0 ] && echo "ok: break screen $1 held the input and let it go" || fail "break screen $1 kept the hold"

@@ -88,6 +88,8 @@ pixel() { # X Y [SHOT]
     import -window root "$RK_ARTIFACTS/${3:-$E2E_NAME}.png" 2>/dev/null
     convert "$RK_ARTIFACTS/${3:-$E2E_NAME}.png" -format "%[pixel:p{$1,$2}]" info: 2>/dev/null
 }
-grab_state_is() { [ "$("$RK_PROBE" grab-state)" = "$1" ]; }
-input_held() { rk_wait_for 3 grab_state_is "keyboard=held pointer=held"; }
-input_free() { rk_wait_for 3 grab_state_is "keyboard=free pointer=free"; }
+# Whether keyboard and pointer are held now (no other client could grab them), or free.
+held() { [ "$("$RK_PROBE" grab-state)" = "keyboard=held pointer=held" ]; }
+let_go() { [ "$("$RK_PROBE" grab-state)" = "keyboard=free pointer=free" ]; }
+input_held() { rk_wait_for 3 held; }
+input_free() { rk_wait_for 3 let_go; }
