@@ -21,26 +21,29 @@ rk_wait_for() { # SECONDS COMMAND...: true as soon as the command is, false afte
 }
 
 # An X server that prints its display number on descriptor 3 (Xvfb, Xorg), once it
-# takes connections; exports DISPLAY.
+# takes connections; exports DISPLAY. A display number that another server is just
+# giving up can leave the new one unreachable: then it starts again, up to three times.
 rk_start_x_server() { # WORKDIR COMMAND...
-    local dir=$1
+    local dir=$1 attempt
     shift
     mkdir -p "$dir"
-    : >"$dir/display"
-    # -noreset: the server would reset whenever its last client leaves, and refuse
-    # connections meanwhile.
-    "$@" -displayfd 3 -nolisten tcp -noreset 3>"$dir/display" >"$dir/xserver.log" 2>&1 &
-    RK_XVFB_PID=$!
-    if ! rk_wait_for 20 test -s "$dir/display"; then
-        echo "$1 did not start; see $dir/xserver.log" >&2
-        return 1
-    fi
-    export DISPLAY=":$(head -n1 "$dir/display")"
-    # The number can come before the server takes connections.
-    if ! rk_wait_for 15 xdpyinfo >/dev/null 2>&1; then
-        echo "$1 on $DISPLAY takes no connections; see $dir/xserver.log" >&2
-        return 1
-    fi
+    for attempt in 1 2 3; do
+        : >"$dir/display"
+        # -noreset: the server would reset whenever its last client leaves, and refuse
+        # connections meanwhile.
+        "$@" -displayfd 3 -nolisten tcp -noreset 3>"$dir/display" >"$dir/xserver.log" 2>&1 &
+        RK_XVFB_PID=$!
+        if rk_wait_for 20 test -s "$dir/display"; then
+            export DISPLAY=":$(head -n1 "$dir/display")"
+            # The number can come before the server takes connections.
+            rk_wait_for 15 xdpyinfo >/dev/null 2>&1 && return 0
+        fi
+        echo "$1 did not start or takes no connections (attempt $attempt); see $dir/xserver.log" >&2
+        kill "$RK_XVFB_PID" 2>/dev/null
+        wait "$RK_XVFB_PID" 2>/dev/null
+        RK_XVFB_PID=
+    done
+    return 1
 }
 
 # A bare virtual display without a window manager.
@@ -49,8 +52,7 @@ rk_start_xvfb() { rk_start_x_server "$1" Xvfb -screen 0 "${2:-1280x800x24}"; } #
 rk_start_x_session() {
     local dir=$1 probe=$2 geometry=${3:-1280x800x24}
     local attempt
-    # A display number that another session is just giving up can leave a new
-    # server unreachable: then the whole session starts again.
+    # A tray that does not come up: the whole session starts again.
     for attempt in 1 2 3; do
         if rk_start_xvfb "$dir" "$geometry"; then
             jwm -f "$RK_SCRIPTS_DIR/jwmrc" >"$dir/jwm.log" 2>&1 &

@@ -137,14 +137,16 @@ bool BreakScheduler::userIsIdle()
         return false;
     // The idle time grows no faster than the clock: after a reading of I ms it
     // cannot pass the limit within the next (limit - I) ms, so there is nothing to
-    // ask until then. An unknown idle time counts as an active user.
+    // ask until then. A failed query counts the second, and the next tick asks again.
     const qint64 now = m_clock();
     if (now < m_idleQueryDue)
         return false;
-    const qint64 idleMs = m_lastInput->millisecondsSinceLastInput().value_or(0);
-    if (idleMs > IdleLimitMs)
+    const std::optional<qint64> idleMs = m_lastInput->millisecondsSinceLastInput();
+    if (!idleMs)
+        return false;
+    if (*idleMs > IdleLimitMs)
         return true;
-    m_idleQueryDue = now + (IdleLimitMs - idleMs);
+    m_idleQueryDue = now + (IdleLimitMs - *idleMs);
     return false;
 }
 

@@ -71,9 +71,13 @@ void ShutdownScheduler::beginWarning()
 void ShutdownScheduler::checkShutdownTime()
 {
     const QDateTime now = m_clock();
-    const QDate today = now.date();
-    if (secondsUntilShutdown(now) <= TriggerWindowSeconds && m_lastWarningDate != today) {
-        m_lastWarningDate = today;
+    const int seconds = secondsUntilShutdown(now);
+    // One cycle for the day the set time falls on. A set time of 00:00 warns in
+    // the last minute of the day before, and the first second of its own day must
+    // not start a second cycle for it.
+    const QDate day = now.addSecs(seconds).date();
+    if (seconds <= TriggerWindowSeconds && m_lastWarningDate != day) {
+        m_lastWarningDate = day;
         beginWarning();
     }
 }

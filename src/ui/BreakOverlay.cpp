@@ -1,6 +1,6 @@
 #include "BreakOverlay.h"
 
-#include "platform/FullScreenSpan.h"
+#include "platform/FullScreenCover.h"
 #include "platform/InputHold.h"
 #include "platform/WindowMapping.h"
 #include "scheduling/break_utils.h"
@@ -28,6 +28,18 @@ namespace {
 // How long after a break the break screen makes sure that it is really gone.
 constexpr int UnmapCheckIntervalMs = 250;
 constexpr int UnmapChecks = 12;
+// How long the break screen keeps asking to cover its whole area while the window
+// manager has not made it so.
+constexpr int CoverCheckIntervalMs = 250;
+constexpr int CoverChecks = 12;
+
+// A screen's rectangle in the display's own pixels: the toolkit keeps a screen's
+// top-left corner in them and scales only its size.
+QRect nativeGeometry(const QScreen* screen)
+{
+    const QRect geometry = screen->geometry();
+    return QRect(geometry.topLeft(), (QSizeF(geometry.size()) * screen->devicePixelRatio()).toSize());
+}
 
 // An open menu or list of the program holds keyboard and pointer for itself and
 // would keep the break screen's hold from taking effect.
@@ -53,6 +65,9 @@ BreakOverlay::BreakOverlay(SettingsManager* settings, QWidget* parent)
 
     m_unmapCheck.setInterval(UnmapCheckIntervalMs);
     connect(&m_unmapCheck, &QTimer::timeout, this, [this] { checkUnmapped(); });
+
+    m_coverCheck.setInterval(CoverCheckIntervalMs);
+    connect(&m_coverCheck, &QTimer::timeout, this, [this] { checkCover(); });
 }
 
 // The labels, the bar and the button are made when the first break shows: until
@@ -128,9 +143,13 @@ void BreakOverlay::showBreak(BreakType type, const QString& message, int duratio
 
     m_breakType = type;
     m_remainingSeconds = m_totalSeconds = durationSeconds;
-    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                   coverWindowFlags(nativeScreenArea()));
     setAttribute(Qt::WA_TranslucentBackground, false);
     setAttribute(Qt::WA_ShowWithoutActivating, false);
+    // No part of the screen shows black or what was under it, however late the
+    // first paint comes.
+    setNativeBackground(this, m_settings->backgroundColor());
     m_messageLabel->setText(message);
     updateCountdownText();
     m_progressBar->setRange(0, durationSeconds);
@@ -159,6 +178,7 @@ void BreakOverlay::showBreak(BreakType type, const QString& message, int duratio
 void BreakOverlay::hideBreak()
 {
     m_countdownTimer.stop();
+    m_coverCheck.stop();
     disconnectScreenSignals();
     setInputHold(false);
     setCursor(Qt::ArrowCursor);
@@ -220,23 +240,51 @@ void BreakOverlay::onPostponeClicked()
     emit postponeRequested();
 }
 
-void BreakOverlay::applyScreenGeometry()
+// The screens the break screen covers: the primary one, or all.
+QList<QScreen*> BreakOverlay::coveredScreens() const
+{
+    if (m_settings->showOnAllMonitors())
+        return QGuiApplication::screens();
+    QScreen* primary = QGuiApplication::primaryScreen();
+    return primary ? QList<QScreen*>{primary} : QList<QScreen*>{};
+}
+
+QRect BreakOverlay::nativeScreenArea() const
 {
     QRect area;
-    if (!m_settings->showOnAllMonitors()) {
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        if (!screen)
-            return;
-        area = screen->geometry();
-    } else {
-        const QList<QScreen*> screens = QGuiApplication::screens();
-        for (const QScreen* screen : screens)
-            area = area | screen->geometry();
-    }
+    const QList<QScreen*> screens = coveredScreens();
+    for (const QScreen* screen : screens)
+        area = area | nativeGeometry(screen);
+    return area;
+}
+
+void BreakOverlay::applyScreenGeometry()
+{
+    const QList<QScreen*> screens = coveredScreens();
+    if (screens.isEmpty())
+        return;
+    QRect area;
+    for (const QScreen* screen : screens)
+        area = area | screen->geometry();
     setGeometry(area);
-    // A window manager fits a full-screen window to one monitor unless told which.
-    if (isVisible() && isFullScreen())
-        spanFullScreen(this, area);
+    // A window manager fits a full-screen window to one monitor unless told which,
+    // and may act late: the break screen checks until it covers its whole area.
+    if (isVisible()) {
+        m_coverArea = nativeScreenArea();
+        m_coverChecksLeft = CoverChecks;
+        checkCover();
+        m_coverCheck.start();
+    }
+}
+
+void BreakOverlay::checkCover()
+{
+    if (!isVisible() || coverArea(this, m_coverArea)) {
+        m_coverCheck.stop();
+    } else if (--m_coverChecksLeft <= 0) {
+        m_coverCheck.stop();
+        qWarning() << "The break screen does not cover" << m_coverArea << "; the window manager keeps it elsewhere";
+    }
 }
 
 void BreakOverlay::connectScreenSignals()

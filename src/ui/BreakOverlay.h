@@ -13,6 +13,7 @@ class InputHold;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QScreen;
 class SettingsManager;
 
 // The full-screen break screen. It covers the primary monitor or all monitors,
@@ -49,7 +50,10 @@ private:
     void ensureBuilt();
     void updateCountdownText();
     void applyPostponeRule();
+    QList<QScreen*> coveredScreens() const;
+    QRect nativeScreenArea() const;
     void applyScreenGeometry();
+    void checkCover();
     void connectScreenSignals();
     void disconnectScreenSignals();
     void setInputHold(bool on);
@@ -69,6 +73,9 @@ private:
     std::unique_ptr<InputHold> m_inputHold;
     QTimer m_unmapCheck;
     int m_unmapChecksLeft = 0;
+    QTimer m_coverCheck;
+    int m_coverChecksLeft = 0;
+    QRect m_coverArea;
     QElapsedTimer m_sinceBreakStart;
     bool m_firstPaintPending = false;
 };

@@ -21,11 +21,15 @@ check "in the bottom-right corner of the available area ($px,$py, height $ph), n
     test "$px,$py" = "899,607" -a $((py + ph)) -le 768 -a "$(xdotool getwindowfocus)" = "$focus"
 check "the break screen covers the whole screen" rk_wait_for 20 has "$FULL"
 check "keyboard and pointer are held" input_held
-check "the break screen has the stored colour" test "$(pixel 20 20)" = "srgb(46,125,50)"
+check "the break screen has the stored colour, over the tray panel too" rk_wait_for 5 screen_is "srgb(46,125,50)" 20,20 1270,790
 check "the break ends and the screen goes" rk_wait_for 20 no "$FULL"
 check "keyboard and pointer are free after the break" input_free
 check "the next break screen comes" rk_wait_for 30 has "$FULL"
-sleep 1.5 # the button shows after the first second
-xdotool mousemove 640 720 click 1 # the button row sits 60 pixels above the bottom edge
+# The button row sits 60 pixels above the bottom edge; its text shows from the first second.
+button_text=()
+for x in $(seq 600 4 680); do button_text+=("$x,718" "$x,722"); done
+button_shown() { ! screen_is "srgb(46,125,50)" "${button_text[@]}"; }
+check "the Postpone button shows" rk_wait_for 5 button_shown
+xdotool mousemove 640 720 click 1
 postponed() { no "$FULL" && let_go; }
 check "Postpone on it ends it and frees the input at once" rk_wait_for 3 postponed

@@ -17,7 +17,7 @@ cpack -G DEB -B "$E2E_TMP/package" --config "$RK_BUILD_DIR/CPackConfig.cmake" >/
 deb=$(ls "$E2E_TMP"/package/respitekeeper_*_*.deb)
 check "the package has the install's files" \
     test "$(dpkg-deb -c "$deb" | awk '{ print $6 }' | grep -v '/$' | sort)" = "$(cd "$stage" && find . -type f | sort)"
-check "lintian finds no error in the package" test -z "$(lintian "$deb" 2>/dev/null | grep '^E:')"
+check "lintian runs and finds no error in the package" lintian --fail-on error "$deb"
 root=$E2E_TMP/root
 dpkg-deb -x "$deb" "$root"
 

@@ -83,10 +83,17 @@ open_menu() { # SECONDS
     xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click 3
     rk_wait_for "$1" has "$MENU"
 }
-# The colour of one pixel of the screen as srgb(r,g,b) (ImageMagick names pure greys gray(n)).
-pixel() { # X Y [SHOT]
-    import -window root "$RK_ARTIFACTS/${3:-$E2E_NAME}.png" 2>/dev/null
-    convert "$RK_ARTIFACTS/${3:-$E2E_NAME}.png" -format "%[pixel:p{$1,$2}]" info: 2>/dev/null
+# The colours of points of the screen, on one screenshot, as "srgb(r,g,b) ..."
+# (ImageMagick names pure greys gray(n)).
+pixels() { # X,Y...
+    local format="" point shot="$RK_ARTIFACTS/$E2E_NAME.png"
+    for point in "$@"; do format+="%[pixel:p{$point}] "; done
+    import -window root "$shot" 2>/dev/null && convert "$shot" -format "$format" info: 2>/dev/null
+}
+screen_is() { # COLOUR X,Y...: every point has the colour
+    local want="" point
+    for point in "${@:2}"; do want+="$1 "; done
+    [ "$(pixels "${@:2}")" = "$want" ]
 }
 # Whether keyboard and pointer are held now (no other client could grab them), or free.
 held() { [ "$("$RK_PROBE" grab-state)" = "keyboard=held pointer=held" ]; }

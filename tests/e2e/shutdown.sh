@@ -2,17 +2,17 @@
 # The daily shutdown: a red 20-second popup, then the (fake) shutdown command.
 source "$(dirname "$0")/lib.sh" "$@"
 start_display 1280x800x24
-# The set time is the next whole minute, so the warning starts within a minute.
-at=$(date -d '+1 minute' +%H:%M)
+# The set time is a whole minute at least 20 s away, so that it has not passed when
+# the program first checks, and the warning starts within 80 s.
+at=$(date -d "+$((10#$(date +%S) < 40 ? 1 : 2)) minute" +%H:%M)
 store_settings autoStartAtBoot=false microBreakInterval=3600 shutdownEnabled=true \
     "shutdownHour=$((10#${at%:*}))" "shutdownMinute=$((10#${at#*:}))"
 start_program
-check "the shutdown warning appears" rk_wait_for 70 has "$POPUP"
+check "the shutdown warning appears" rk_wait_for 90 has "$POPUP"
 read -r _ px py _ ph <<<"$(window_where "$POPUP")"
 # Red: 180, 30, 30 at alpha 220, over black without a compositor.
-sleep 1 # painted
-background=$(pixel $((px + 20)) $((py + ph / 2)))
-check "the popup is red ($background)" bash -c "[[ '$background' =~ ^srgba?\(1[4-8][0-9],[23][0-9],[23][0-9] ]]"
+red() { [[ "$(pixels $((px + 20)),$((py + ph / 2)))" =~ ^srgba?\(1[4-8][0-9],[23][0-9],[23][0-9] ]]; }
+check "the popup is red" rk_wait_for 5 red
 check "nothing is called before the count ends" test ! -e "$E2E_SHUTDOWN_CALLS"
 check "the fake shutdown is called after the count" rk_wait_for 30 test -s "$E2E_SHUTDOWN_CALLS"
 check "the popup goes" rk_wait_for 5 no "$POPUP"

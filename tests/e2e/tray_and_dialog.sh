@@ -7,7 +7,7 @@ start_program
 program=$E2E_LAST_PID
 check "the tray icon appears" rk_wait_for 20 has "$TRAY"
 read -r _ ix iy iw ih <<<"$(window_where "$TRAY")"
-check "the tray icon is the green working picture" test "$(pixel $((ix + iw / 2)) $((iy + 4)) tray-icon)" = "srgb(46,125,50)"
+check "the tray icon is the green working picture" rk_wait_for 5 screen_is "srgb(46,125,50)" $((ix + iw / 2)),$((iy + 4))
 
 xdotool mousemove $((ix + iw / 2)) $((iy + ih / 2)) click --repeat 2 --delay 100 1
 check "a double click opens the settings dialog" rk_wait_for 10 has "$DIALOG"

@@ -156,8 +156,16 @@ int main()
     check("the pipe name is the base, the user's SID and the session id, and fits",
           name.rfind(L"RespiteKeeperSingleInstance-S-1-5-", 0) == 0 && session < name.size() &&
               name.find_first_not_of(L"0123456789", session) == std::wstring::npos && name.size() < 200);
-    unsigned long idle = 0xFFFFFFFFul;
-    check("the last-input query answers, below a day", winMillisecondsSinceLastInput(&idle) && idle < 86400000ul);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = 1;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE;
+    unsigned long afterInput = 0xFFFFFFFFul, later = 0;
+    const bool sent = SendInput(1, &input, sizeof input) == 1 && winMillisecondsSinceLastInput(&afterInput);
+    Sleep(300);
+    check("the idle time starts at an input and grows with the clock", sent && afterInput < 250 &&
+                                                                           winMillisecondsSinceLastInput(&later) &&
+                                                                           later >= afterInput + 250 && later < 2000);
     check("the tick difference is right across the 32-bit wrap and without",
           tickDifference(5u, 0xFFFFFFF0u) == 21u && tickDifference(1500u, 500u) == 1000u);
     std::printf("windows: %d passed, %d failed\n", passed, failed);
