@@ -94,12 +94,13 @@ private slots:
         }
         QCOMPARE(rig.until("shutdown", 20), QStringLiteral("shutdownNow, shutdown"));
         for (int phase = 0; phase < 3; ++phase) { // idle, warning, postponed
-            Rig other("21:59:30", 22, phase != 0);
+            Rig other("21:59:30");
             other.scheduler.postpone();
             QCOMPARE(other.scheduler.state(), ShutdownScheduler::Idle);
             other.until("", phase ? 3 : 0);
             if (phase == 2)
                 other.scheduler.postpone();
+            QVERIFY(int(other.scheduler.state()) == phase && other.scheduler.isChecking());
             other.set(22, false);
             QVERIFY(other.scheduler.state() == ShutdownScheduler::Idle && !other.scheduler.isChecking());
         }

@@ -30,8 +30,10 @@ private slots:
         Tray t;
         const auto shows = [&t](const char* name) {
             const QIcon svg(QStringLiteral(":/icons/%1.svg").arg(name));
-            for (int side : {16, 22, 24, 32, 64})
+            for (int side : {16, 22, 24, 32, 64}) {
+                QVERIFY(!svg.pixmap(side, side).isNull());
                 QCOMPARE(t.tray.trayIcon().icon().pixmap(side, side).toImage(), svg.pixmap(side, side).toImage());
+            }
         };
         shows("idle");
         t.tick(5);

@@ -10,7 +10,12 @@ RK_SCRIPTS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-rk_now_ms() { echo $((${EPOCHREALTIME/./} / 1000)); }
+# Milliseconds on the monotonic clock (a change of the wall clock moves no deadline).
+rk_now_ms() {
+    local up
+    read -r up _ </proc/uptime
+    echo $((10#${up/./} * 10))
+}
 rk_wait_for() { # SECONDS COMMAND...: true as soon as the command is, false after the seconds
     local deadline=$(($(rk_now_ms) + $1 * 1000))
     shift

@@ -5,20 +5,21 @@ source "$(dirname "$0")/lib.sh" "$@"
 start_display 1280x800x24
 xdotool mousemove 100 100
 first=$("$RK_PROBE" idle)
-sleep 2 # idle time to measure
-later=$("$RK_PROBE" idle)
+grown() { later=$("$RK_PROBE" idle) && [ "$first" != unknown ] && [ "$later" -ge $((first + 1500)) ]; }
+check "the idle time grows while nothing happens (from $first)" rk_wait_for 10 grown
 after=$(xdotool mousemove 300 300 && "$RK_PROBE" idle)
-check "the idle time grows while nothing happens ($first -> $later)" test "$first" != unknown -a "$later" -ge $((first + 1500))
-check "and falls after the pointer moves ($after)" test "$after" -lt 1000
+check "and falls after the pointer moves ($later -> $after)" test "$after" -lt "$later"
 
 store_settings microBreakInterval=3 microBreakDuration=12 backgroundColor=#2e7d32 autoStartAtBoot=false
 focus=$(xdotool getwindowfocus)
 start_program
 check "the warning popup appears" rk_wait_for 20 has "$POPUP"
-read -r _ px py _ ph <<<"$(window_where "$POPUP")"
 # jwm's tray takes the bottom 32 rows: the available area is 1280x768.
-check "in the bottom-right corner of the available area ($px,$py, height $ph), not focused" \
-    test "$px,$py" = "899,607" -a $((py + ph)) -le 768 -a "$(xdotool getwindowfocus)" = "$focus"
+placed() { read -r _ px py _ ph <<<"$(window_where "$POPUP")" && [ "$px,$py" = 899,607 ] && [ $((py + ph)) -le 768 ]; }
+check "in the bottom-right corner of the available area" rk_wait_for 5 placed
+elsewhere() { ! focused "$focus"; }
+keeps_focus() { ! rk_wait_for 2 elsewhere; }
+check "and does not take the focus" keeps_focus
 check "the break screen covers the whole screen" rk_wait_for 20 has "$FULL"
 check "keyboard and pointer are held" input_held
 check "the break screen has the stored colour, over the tray panel too" rk_wait_for 5 screen_is "srgb(46,125,50)" 20,20 1270,790
@@ -28,7 +29,7 @@ check "the next break screen comes" rk_wait_for 30 has "$FULL"
 # The button row sits 60 pixels above the bottom edge; its text shows from the first second.
 button_text=()
 for x in $(seq 600 4 680); do button_text+=("$x,718" "$x,722"); done
-button_shown() { ! screen_is "srgb(46,125,50)" "${button_text[@]}"; }
+button_shown() { screen_is "srgb(46,125,50)" 20,20 1270,790 && ! screen_is "srgb(46,125,50)" "${button_text[@]}"; }
 check "the Postpone button shows" rk_wait_for 5 button_shown
 xdotool mousemove 640 720 click 1
 postponed() { no "$FULL" && let_go; }

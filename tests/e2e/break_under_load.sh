@@ -23,5 +23,8 @@ one_break() { # N: the screen comes, holds the input, goes and lets it go
 }
 for n in 1 2 3 4 5; do one_break "$n"; done
 # The next break begins while the program's tray menu is open.
-check "the tray menu opens before the last break" rk_wait_for 8 open_menu 1
+check "the tray menu opens before the last break" open_menu 8
+menu_or_break_gone() { has "$FULL" || ! has "$MENU"; }
+stays_open() { rk_wait_for 20 menu_or_break_gone && rk_wait_for 2 has "$FULL"; }
+check "and stays open until the break screen comes" stays_open
 one_break "over the menu"

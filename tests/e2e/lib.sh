@@ -15,6 +15,8 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 # Nothing here may ever power off the machine: the system bus leads nowhere, and
 # every command that could shut down is a stand-in that only records its call.
 export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$E2E_TMP/no-system-bus"
+# Nor does the session's bus: its tray host would take the icon from the test's tray.
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$E2E_TMP/no-session-bus"
 E2E_SHUTDOWN_CALLS=$E2E_TMP/shutdown-calls
 for fake in shutdown systemctl poweroff halt reboot init telinit loginctl; do
     printf '#!/bin/sh\necho "%s $*" >> "%s"\n' "$fake" "$E2E_SHUTDOWN_CALLS" >"$E2E_TMP/fake-bin/$fake"
@@ -64,15 +66,18 @@ store_settings() {
 }
 # Visible top-level windows of the program, one "id x y w h" line each.
 program_windows() {
-    local id
+    local id geometry X Y WIDTH HEIGHT
     for id in $(xdotool search --onlyvisible --class RespiteKeeper 2>/dev/null); do
-        eval "$(xdotool getwindowgeometry --shell "$id")"
+        # A window can go between the search and the question.
+        geometry=$(xdotool getwindowgeometry --shell "$id" 2>/dev/null) || continue
+        eval "$geometry"
         echo "$id $X $Y $WIDTH $HEIGHT"
     done
 }
 # The first program window whose size passes the awk test on w and h: "id x y w h".
 window_where() { program_windows | awk "{ w = \$4; h = \$5 } $1 { print; exit }"; }
 has() { [ -n "$(window_where "$1")" ]; }
+focused() { [ "$(xdotool getwindowfocus)" = "$1" ]; } # WINDOW
 no() { [ -z "$(window_where "$1")" ]; }
 FULL='w == 1280 && h == 800' DIALOG='w == 480 && h == 500' TRAY='w <= 64 && h <= 64'
 POPUP='w == 360 && h >= 140 && h <= 200' # the style sheet's fonts may make it taller than 140

@@ -62,7 +62,8 @@ HWND makeWindow(int x, int width)
 }
 bool inFront(HWND window)
 {
-    for (int i = 0; i < 50 && GetForegroundWindow() != window; ++i) {
+    // Through Wine the X server has its say: up to ten seconds on a busy machine.
+    for (const ULONGLONG end = GetTickCount64() + 10000; GetForegroundWindow() != window && GetTickCount64() < end;) {
         SetForegroundWindow(window);
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
