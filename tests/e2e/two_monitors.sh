@@ -17,19 +17,30 @@ fi
 wm_ready() { xprop -id "$(xprop -root _NET_SUPPORTING_WM_CHECK | awk '{ print $NF }')" >/dev/null 2>&1; }
 # Corners and middles of both monitors (1920x1080 primary, 2560x1440 beside it);
 # the panels sit at the primary's bottom.
-PRIMARY=(3,3 960,540 3,1076 1916,1076)
-SECOND=(1923,3 3200,720 4476,1436 1923,1436)
+PRIMARY=("3,3" "960,540" "3,1076" "1916,1076")
+SECOND=("1923,3" "3200,720" "4476,1436" "1923,1436")
 covers() { # WIDTH HEIGHT POINTS...: a break screen of that size at 0,0, in its colour everywhere
     [ "$(window_where "w == $1 && h == $2" | cut -d' ' -f2,3)" = "0 0" ] && screen_is "srgb(46,125,50)" "${@:3}"
 }
+# Starts the program: its break screen covers WIDTH x HEIGHT in its colour and holds the input.
 break_screen() { # ALL-MONITORS WIDTH HEIGHT POINTS...
     store_settings microBreakInterval=1 microBreakDuration=60 idlePauseEnabled=false autoStartAtBoot=false \
         backgroundColor=#2e7d32 "showOnAllMonitors=$1"
     start_program
-    rk_wait_for 30 covers "${@:2}" && input_held
-    local status=$?
-    [ "$status" = 0 ] || { program_windows; "$RK_PROBE" grab-state; pixels "${@:4}"; echo; cat "$E2E_TMP/program.log"; } >&2
-    stop_program "$E2E_LAST_PID"
+    rk_wait_for 30 covers "${@:2}" && input_held && return
+    { program_windows; "$RK_PROBE" grab-state; pixels "${@:4}"; echo; cat "$E2E_TMP/program.log"; } >&2
+    false
+}
+# The X server alone paints the break screen in its colour: with the program
+# stopped, the window shrinks and grows again (a window the manager leaves alone).
+server_paints() {
+    local id status
+    read -r id _ <<<"$(window_where "w == 4480 && h == 1440")"
+    kill -STOP "$E2E_LAST_PID"
+    xdotool windowsize --sync "$id" 100 100 windowsize --sync "$id" 4480 1440 &&
+        screen_is "srgb(46,125,50)" "${PRIMARY[@]}" "${SECOND[@]}"
+    status=$?
+    kill -CONT "$E2E_LAST_PID"
     return $status
 }
 
@@ -43,8 +54,11 @@ for wm in icewm "jwm -f $RK_SOURCE_DIR/scripts/jwmrc"; do
         export QT_SCALE_FACTOR=$scale
         check "$wm, scale $scale: on all monitors it covers both and holds the input" \
             break_screen true 4480 1440 "${PRIMARY[@]}" "${SECOND[@]}"
+        [ "$wm$scale" = jwm1 ] && check "in its colour from the X server alone" server_paints
+        stop_program "$E2E_LAST_PID"
     done
     check "$wm, scale 2: on the primary only it covers that one and holds the input" \
         break_screen false 1920 1080 "${PRIMARY[@]}"
+    stop_program "$E2E_LAST_PID"
     stop_program "$RK_WM_PID"
 done
