@@ -35,6 +35,7 @@ bool SingleInstance::sendShowRequest(const QString& serverName, int connectWaitM
     socket.connectToServer(serverName, QIODevice::ReadWrite);
     if (!socket.waitForConnected(connectWaitMs))
         return false;
+    allowServerToTakeFocus(socket);
     socket.write("show", 4);
     socket.flush();
     socket.waitForBytesWritten(WriteWaitMs);

@@ -72,11 +72,12 @@ bool inFront(HWND window)
     }
     return GetForegroundWindow() == window;
 }
-LRESULT key(int nCode = HC_ACTION)
+LRESULT key(int nCode = HC_ACTION, DWORD vkCode = 'A', DWORD flags = 0)
 {
     KBDLLHOOKSTRUCT stroke = {};
-    stroke.vkCode = 'A';
-    return winKeyboardHookProc(nCode, WM_KEYDOWN, reinterpret_cast<LPARAM>(&stroke));
+    stroke.vkCode = vkCode;
+    stroke.flags = flags;
+    return winKeyboardHookProc(nCode, flags & LLKHF_UP ? WM_KEYUP : WM_KEYDOWN, reinterpret_cast<LPARAM>(&stroke));
 }
 bool clippedTo(RECT expected)
 {
@@ -96,9 +97,15 @@ void testInputHold()
     RECT windowRect;
     GetWindowRect(breakWindow, &windowRect);
     check("the cursor is clipped to the break window", clippedTo(windowRect));
-    check("a key is swallowed while another window is in front", inFront(other) && key() == 1);
+    check("a key is swallowed while another window is in front, but not its going up",
+          inFront(other) && key() == 1 && key(HC_ACTION, VK_CONTROL, LLKHF_UP) == 0);
     check("a call with nCode < 0 is passed on", key(-1) == 0);
-    check("a key passes while the break window is in front", inFront(breakWindow) && key() == 0);
+    check("a key passes while the break window is in front, Alt+F4 not",
+          inFront(breakWindow) && key() == 0 && key(HC_ACTION, VK_F4, LLKHF_ALTDOWN) == 1);
+    UnhookWindowsHookEx(winKeyboardHook()); // as Windows does with a hook that answers too late
+    ClipCursor(nullptr);                    // as Ctrl+Alt+Del does
+    check("a renewal takes a new hook (one that can be removed) and the clip again",
+          winRenewInputHold() && clippedTo(windowRect) && UnhookWindowsHookEx(winKeyboardHook()));
     winReleaseInput();
     check("releasing removes the hook", winKeyboardHook() == nullptr && !winInputHeld());
     check("after release a key passes whatever is in front", inFront(other) && key() == 0);

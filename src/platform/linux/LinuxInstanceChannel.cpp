@@ -52,3 +52,8 @@ InstanceChannel instanceChannel(const QString& name)
     return {directory + QLatin1Char('/') + name, directory + QLatin1Char('/') + name + QStringLiteral(".lock"),
             QLocalServer::UserAccessOption};
 }
+
+void allowServerToTakeFocus(QLocalSocket&)
+{
+    // The window manager decides who takes the focus.
+}

@@ -1,7 +1,13 @@
 #include "platform/FullScreenCover.h"
 
+#include <QRect>
+#include <QWidget>
+
+#include <windows.h>
+
 // A window on Windows covers whatever rectangle it is given, across monitors, and
-// nothing refits it.
+// nothing refits it; but with monitors at different scales the toolkit's scaled
+// rectangle is not the area, so the window is placed in the screen's own pixels.
 
 Qt::WindowFlags coverWindowFlags(const QRect&)
 {
@@ -10,7 +16,13 @@ Qt::WindowFlags coverWindowFlags(const QRect&)
 
 void setNativeBackground(QWidget*, const QColor&) {}
 
-bool coverArea(const QWidget*, const QRect&)
+bool coverArea(const QWidget* window, const QRect& area)
 {
-    return true;
+    const HWND handle = window ? reinterpret_cast<HWND>(window->internalWinId()) : nullptr;
+    RECT rect;
+    if (!handle || !GetWindowRect(handle, &rect) ||
+        QRect(QPoint(rect.left, rect.top), QPoint(rect.right - 1, rect.bottom - 1)) == area)
+        return true;
+    SetWindowPos(handle, HWND_TOPMOST, area.x(), area.y(), area.width(), area.height(), SWP_NOACTIVATE);
+    return false;
 }

@@ -2,13 +2,22 @@
 
 #include "win_inputhold.h"
 
+#include <QDebug>
+#include <QTimer>
 #include <QWidget>
 
 namespace {
 
+// The keyboard hook and cursor clip, taken again every quarter second while the
+// break screen is up: Windows can drop either without notice.
 class WinInputHold : public InputHold
 {
 public:
+    WinInputHold()
+    {
+        m_renew.setInterval(RenewMs);
+        QObject::connect(&m_renew, &QTimer::timeout, [] { winRenewInputHold(); });
+    }
     ~WinInputHold() override { winReleaseInput(); }
 
     bool canHold() const override { return true; }
@@ -16,11 +25,19 @@ public:
 
     void setHold(QWidget* window, bool on) override
     {
-        if (on && window)
-            winHoldInput(reinterpret_cast<HWND>(window->winId()));
-        else
+        m_renew.stop();
+        if (!on || !window) {
             winReleaseInput();
+            return;
+        }
+        if (!winHoldInput(reinterpret_cast<HWND>(window->winId())))
+            qDebug() << "The keyboard hook could not be installed, error" << GetLastError();
+        m_renew.start();
     }
+
+private:
+    static constexpr int RenewMs = 250;
+    QTimer m_renew;
 };
 
 } // namespace

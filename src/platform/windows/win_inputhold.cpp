@@ -5,23 +5,53 @@ namespace {
 HWND s_overlayWindow = nullptr;
 HHOOK s_keyboardHook = nullptr;
 
+HHOOK installHook()
+{
+    return SetWindowsHookExW(WH_KEYBOARD_LL, winKeyboardHookProc, GetModuleHandleW(nullptr), 0);
+}
+
+void clipToWindow()
+{
+    RECT rect;
+    if (s_overlayWindow != nullptr && GetWindowRect(s_overlayWindow, &rect))
+        ClipCursor(&rect);
+}
+
 } // namespace
 
 LRESULT CALLBACK winKeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam)
 {
-    if (nCode >= 0 && s_overlayWindow != nullptr && GetForegroundWindow() != s_overlayWindow)
-        return 1;
+    if (nCode >= 0 && s_overlayWindow != nullptr) {
+        const auto* stroke = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        const bool down = (stroke->flags & LLKHF_UP) == 0;
+        const bool altF4 = stroke->vkCode == VK_F4 && (stroke->flags & LLKHF_ALTDOWN) != 0;
+        if (down && (altF4 || GetForegroundWindow() != s_overlayWindow))
+            return 1;
+    }
     return CallNextHookEx(s_keyboardHook, nCode, wParam, lParam);
 }
 
-void winHoldInput(HWND window)
+bool winHoldInput(HWND window)
 {
     s_overlayWindow = window;
-    RECT rect;
-    GetWindowRect(window, &rect);
-    ClipCursor(&rect);
+    clipToWindow();
     if (s_keyboardHook == nullptr)
-        s_keyboardHook = SetWindowsHookExW(WH_KEYBOARD_LL, winKeyboardHookProc, nullptr, 0);
+        s_keyboardHook = installHook();
+    return s_keyboardHook != nullptr;
+}
+
+bool winRenewInputHold()
+{
+    if (s_overlayWindow == nullptr)
+        return false;
+    clipToWindow();
+    // The new hook goes in before the old one goes, so that no key slips through.
+    if (HHOOK fresh = installHook()) {
+        if (s_keyboardHook != nullptr)
+            UnhookWindowsHookEx(s_keyboardHook);
+        s_keyboardHook = fresh;
+    }
+    return s_keyboardHook != nullptr;
 }
 
 void winReleaseInput()
