@@ -7,6 +7,12 @@
 //
 //   rk-render-tray-pictures OUTPUT_FOLDER SIZES SVG...
 // SIZES is a comma-separated list; each SVG gives OUTPUT_FOLDER/NAME-SIZE.argb32.
+// A size written "NxP" gives a PNG instead, at N pixels and P times that:
+// OUTPUT_FOLDER/NAME.png and NAME@2x.png for "16x2" (for a build whose program reads
+// no SVG at run time: PNG needs no image plugin).
+//
+// On Windows the tool runs on the windows platform, whose fonts are the system's;
+// elsewhere on the offscreen platform (set QT_QPA_PLATFORM to choose).
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -21,7 +27,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s OUTPUT_FOLDER SIZES SVG...\n", argv[0]);
         return 2;
     }
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const QStringList sizes = QString::fromLatin1(argv[2]).split(QLatin1Char(','));
@@ -32,14 +39,29 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "cannot read %s\n", argv[i]);
             return 1;
         }
-        for (const QString& size : sizes) {
-            const int side = size.toInt();
+        const QString name = QFileInfo(svg).completeBaseName();
+        const auto draw = [&renderer](int side) {
             QImage picture(side, side, QImage::Format_ARGB32_Premultiplied);
             picture.fill(Qt::transparent);
             QPainter painter(&picture);
             renderer.render(&painter);
             painter.end();
-            QFile file(QStringLiteral("%1/%2-%3.argb32").arg(folder, QFileInfo(svg).completeBaseName(), size));
+            return picture;
+        };
+        for (const QString& size : sizes) {
+            if (size.contains(QLatin1Char('x'))) {
+                const int side = size.section(QLatin1Char('x'), 0, 0).toInt();
+                const int scale = size.section(QLatin1Char('x'), 1).toInt();
+                const QString png = QStringLiteral("%1/%2%3.png").arg(folder, name);
+                if (!draw(side).save(png.arg(QString())) ||
+                    !draw(side * scale).save(png.arg(QStringLiteral("@%1x").arg(scale)))) {
+                    std::fprintf(stderr, "cannot write %s\n", qPrintable(png.arg(QString())));
+                    return 1;
+                }
+                continue;
+            }
+            const QImage picture = draw(size.toInt());
+            QFile file(QStringLiteral("%1/%2-%3.argb32").arg(folder, name, size));
             const auto bytes = reinterpret_cast<const char*>(picture.constBits());
             if (!file.open(QIODevice::WriteOnly) || file.write(bytes, picture.sizeInBytes()) != picture.sizeInBytes()) {
                 std::fprintf(stderr, "cannot write %s\n", qPrintable(file.fileName()));

@@ -19,8 +19,14 @@ namespace {
 void loadStyleSheet(QApplication& app)
 {
     QFile file(QStringLiteral(":/resources/style.qss"));
-    if (file.open(QIODevice::ReadOnly | QIODevice::Text))
-        app.setStyleSheet(QString::fromUtf8(file.readAll()));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return;
+    QString sheet = QString::fromUtf8(file.readAll());
+#ifdef RK_WITHOUT_SVG
+    // Built without an SVG reader: the check mark drawn at build time.
+    sheet.replace(QLatin1String(":/icons/check-white.svg"), QLatin1String(":/icons/check-white.png"));
+#endif
+    app.setStyleSheet(sheet);
 }
 
 // Whether a system tray is there, or comes within waitMs; checked four times a
