@@ -124,7 +124,11 @@ void requestSpan(xcb_connection_t* connection, xcb_window_t window, const QRect&
 Qt::WindowFlags coverWindowFlags(const QRect& area)
 {
     xcb_connection_t* connection = x11Connection();
-    if (!connection || monitors(connection).contains(area) || windowManagerSpansMonitors(connection))
+    if (!connection)
+        return {};
+    // One monitor (or none reported: the whole screen is one) needs no spanning.
+    const QVector<QRect> screens = monitors(connection);
+    if (screens.size() <= 1 || screens.contains(area) || windowManagerSpansMonitors(connection))
         return {};
     // No window manager refits a window that it does not manage; the input hold
     // grabs keyboard and pointer all the same.
