@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <algorithm>
 
 WarningDialog::WarningDialog(SettingsManager* settings, QWidget* parent)
     : QWidget(parent)
@@ -97,8 +98,12 @@ void WarningDialog::moveToCorner()
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
-    resize(360, 140);
-    move(area.right() - 380, area.bottom() - 160);
+    // Larger fonts make the popup taller than its 140 pixels: its bottom keeps its
+    // margin from the area's bottom (the task bar's edge) whatever its height.
+    ensurePolished();
+    const int height = std::max(140, sizeHint().height());
+    resize(360, height);
+    move(area.right() - 380, area.bottom() - 20 - height);
 }
 
 QString WarningDialog::breakTitle() const
