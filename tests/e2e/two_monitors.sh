@@ -15,10 +15,10 @@ fi
 
 # A window manager runs once the window it names on the root window exists.
 wm_ready() { xprop -id "$(xprop -root _NET_SUPPORTING_WM_CHECK | awk '{ print $NF }')" >/dev/null 2>&1; }
-# Corners and middles of both monitors (1920x1080 primary, 2560x1440 beside it);
-# the panels sit at the primary's bottom.
-PRIMARY=("3,3" "960,540" "3,1076" "1916,1076")
-SECOND=("1923,3" "3200,720" "4476,1436" "1923,1436")
+# Corners and top middles of both monitors (1920x1080 primary, 2560x1440 beside it),
+# clear of the texts in the middle; the panels sit at the bottom.
+PRIMARY=("3,3" "960,60" "3,1076" "1916,1076")
+SECOND=("1923,3" "3200,60" "4476,1436" "1923,1436")
 covers() { # WIDTH HEIGHT POINTS...: a break screen of that size at 0,0, in its colour everywhere
     [ "$(window_where "w == $1 && h == $2" | cut -d' ' -f2,3)" = "0 0" ] && screen_is "srgb(46,125,50)" "${@:3}"
 }
