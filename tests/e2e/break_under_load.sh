@@ -12,7 +12,10 @@ start_display 1280x800x24
 store_settings microBreakInterval=1 microBreakDuration=3 idlePauseEnabled=false autoStartAtBoot=false
 start_program
 one_break() { # N: the screen comes, holds the input, goes and lets it go
-    rk_wait_for 60 has "$FULL" && rk_wait_for 1 held && sleep 1 && held || { fail "break screen $1 came without the hold"; return; }
+    rk_wait_for 60 has "$FULL" && rk_wait_for 1 held && sleep 1 && held || {
+        fail "break screen $1 came without the hold: $("$RK_PROBE" grab-state), $(program_windows | tr '\n' ' ')"
+        return
+    }
     # The window manager stalls over the break's end: the program's requests reach
     # it late, as they do when it is starved of time.
     kill -STOP "$RK_WM_PID"

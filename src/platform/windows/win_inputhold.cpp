@@ -24,7 +24,9 @@ LRESULT CALLBACK winKeyboardHookProc(int nCode, WPARAM wParam, LPARAM lParam)
     if (nCode >= 0 && s_overlayWindow != nullptr) {
         const auto* stroke = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
         const bool down = (stroke->flags & LLKHF_UP) == 0;
-        const bool altF4 = stroke->vkCode == VK_F4 && (stroke->flags & LLKHF_ALTDOWN) != 0;
+        // Alt may be down without the flag saying so (Wine does not set it).
+        const bool altDown = (stroke->flags & LLKHF_ALTDOWN) != 0 || (GetAsyncKeyState(VK_MENU) & 0x8000) != 0;
+        const bool altF4 = stroke->vkCode == VK_F4 && altDown;
         if (down && (altF4 || GetForegroundWindow() != s_overlayWindow))
             return 1;
     }

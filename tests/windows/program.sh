@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# The Windows program as a Windows user gets it, run under Wine on a virtual display
+# with jwm, whose tray Wine docks its tray icons into: the silent installer, the
+# installed program (tray icon, settings and log-on entry in the registry), a break
+# (the popup, the break screen holding the keys of another program, Alt+F4, the
+# cursor clip, Postpone), a second start and five at once, the Chinese texts, the
+# shutdown popup (the program is stopped there: nothing ever shuts down), and the
+# uninstaller.
+#   tests/windows/program.sh INSTALLER KEY_RECORDER PROBE ARTIFACT_DIR
+installer=$1 recorder_exe=$2
+shift 2
+source "$(dirname "$0")/../e2e/lib.sh" /nonexistent "$@"
+W=/usr/lib/wine/wine64 USER=${USER:-$(id -un)}
+export WINEPREFIX=$E2E_TMP/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+reg() { "$W" reg "$@" 2>/dev/null | tr -d '\r'; }
+KEY='HKCU\Software\RespiteKeeper\RespiteKeeper' RUN='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
+UNINSTALL='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\RespiteKeeper'
+settings() { # KEY=VALUE...: the stored settings, before the program starts
+    reg delete "$KEY" /f >/dev/null
+    local pair
+    for pair in version=2 autoStartAtBoot=true "$@"; do reg add "$KEY" /v "${pair%%=*}" /d "${pair#*=}" /f >/dev/null; done
+}
+copies() { pgrep -fc '[R]espiteKeeper\.exe$' || true; }
+stop_all() { pkill -f '[R]espiteKeeper\.exe$'; rk_wait_for 10 test "$(copies)" = 0; }
+wine_end() { stop_all; /usr/lib/wine/wineserver -k 2>/dev/null; }
+trap 'wine_end; e2e_end' EXIT
+
+start_display 1280x800x24
+"$W" wineboot --init >"$E2E_TMP/wineboot.log" 2>&1
+"$W" "$installer" /S
+app='C:\users\'"$USER"'\AppData\Local\Programs\RespiteKeeper\RespiteKeeper.exe'
+installed() { [ -f "$WINEPREFIX/drive_c/users/$USER/AppData/Local/Programs/RespiteKeeper/RespiteKeeper.exe" ]; }
+check "the silent installer puts the program and its uninstall entry in place" \
+    eval 'rk_wait_for 30 installed && reg query "$UNINSTALL" /v QuietUninstallString >/dev/null'
+printf '#!/bin/sh\nexec %s "%s"\n' "$W" "$app" >"$E2E_TMP/program"
+chmod +x "$E2E_TMP/program"
+# shellcheck disable=SC2034 # start_program runs it
+RK_PROGRAM=$E2E_TMP/program
+
+# A break every few seconds, and another program of the session to type into.
+settings microBreakInterval=3 microBreakDuration=20 backgroundColor=#2e7d32 idlePauseEnabled=false
+"$W" "$recorder_exe" 'C:\keys.txt' >/dev/null 2>&1 &
+keys=$WINEPREFIX/drive_c/keys.txt
+start_program
+# Wine docks the icon as a window of its explorer in jwm's tray (the bottom 32 rows).
+docked() {
+    local id
+    for id in $(xdotool search --onlyvisible --class explorer.exe 2>/dev/null); do
+        eval "$(xdotool getwindowgeometry --shell "$id")"
+        [ "$WIDTH" -le 32 ] && [ "$Y" -ge 768 ] && screen_is "srgb(46,125,50)" $((X + WIDTH / 2)),$((Y + 4)) && return
+    done
+    false
+}
+check "the tray icon is docked in jwm's tray, in the working picture's green" rk_wait_for 30 docked
+run_value() { reg query "$RUN" /v RespiteKeeper | grep -qF "REG_SZ    \"$app\""; }
+check "the log-on entry is the program's quoted path" rk_wait_for 10 run_value
+check "the warning popup comes" rk_wait_for 60 has "$POPUP"
+placed() { read -r _ px py _ ph <<<"$(window_where "$POPUP")" && [ "$px,$((py + ph))" = 899,747 ]; }
+check "in the bottom-right corner of the work area" rk_wait_for 5 placed
+check "then the break screen over the whole screen in its colour" \
+    eval 'rk_wait_for 20 has "$FULL" && rk_wait_for 5 screen_is "srgb(46,125,50)" 20,20 1270,790'
+pointer_held() { [ "$("$RK_PROBE" grab-state | cut -d' ' -f2)" = pointer=held ]; }
+check "the cursor is clipped to it" rk_wait_for 5 pointer_held
+# Types into a window once it has the focus: WINDOW TEXT...
+type_into() { xdotool windowactivate --sync "$1" && rk_wait_for 5 focused "$1" && xdotool type --delay 50 "${@:2}"; }
+recorder=$(xdotool search --name rk-key-recorder | head -n1)
+held_back() { type_into "$recorder" held && ! rk_wait_for 2 test -s "$keys"; }
+reach_again() { type_into "$recorder" free && rk_wait_for 5 grep -qx free "$keys"; }
+check "keys typed into another program reach nothing" held_back
+read -r screen _ <<<"$(window_where "$FULL")"
+xdotool windowactivate --sync "$screen" key alt+F4
+check "Alt+F4 on the break screen leaves it up" eval '! rk_wait_for 3 no "$FULL"'
+check "the break ends" rk_wait_for 40 no "$FULL"
+check "then the keys reach the other program again" reach_again
+check "the next break screen comes" rk_wait_for 30 has "$FULL"
+button_text=()
+for x in $(seq 600 4 680); do button_text+=("$x,718" "$x,722"); done
+button_shown() { screen_is "srgb(46,125,50)" 20,20 && ! screen_is "srgb(46,125,50)" "${button_text[@]}"; }
+check "its Postpone button shows" rk_wait_for 5 button_shown
+xdotool mousemove 640 720 click 1
+check "Postpone ends the break" rk_wait_for 5 no "$FULL"
+
+check "a second start hands over, one copy runs" eval 'hands_over 30 && [ "$(copies)" = 1 ]'
+check "and the settings dialog comes to the front" rk_wait_for 10 has "$DIALOG"
+import -window root "$RK_ARTIFACTS/windows-settings.png" # the ticked boxes' check marks
+stop_all
+for _ in 1 2 3 4 5; do start_program; done
+one_copy() { [ "$(copies)" = 1 ]; }
+check "five starts at once leave one copy" eval 'rk_wait_for 60 one_copy && ! rk_wait_for 5 eval "! one_copy"'
+stop_all
+
+# In Chinese, with the daily shutdown at a whole minute two to three minutes away.
+at=$((($(date +%s) / 60 + 3) * 60))
+settings language=zh microBreakInterval=3600 shutdownEnabled=true "shutdownHour=$((10#$(date -d @$at +%H)))" \
+    "shutdownMinute=$((10#$(date -d @$at +%M)))"
+start_program
+# The warning comes 59 seconds before the set time; the program is stopped ten
+# seconds after that at the latest, long before the warning's 20 seconds are up.
+red() { read -r _ px py _ ph <<<"$(window_where "$POPUP")" && [[ "$(pixels $((px + 20)),$((py + ph / 2)))" =~ ^srgba?\(1[4-8][0-9],[23][0-9],[23][0-9] ]]; }
+rk_wait_for $((at - 49 - $(date +%s))) red
+shown=$?
+import -window root "$RK_ARTIFACTS/windows-shutdown-popup-zh.png"
+stop_all
+check "the red shutdown popup comes on time, in Chinese (see windows-shutdown-popup-zh.png)" test "$shown" = 0
+check "and nothing is shut down" test ! -e "$E2E_SHUTDOWN_CALLS"
+
+"$W" "$WINEPREFIX/drive_c/users/$USER/AppData/Local/Programs/RespiteKeeper/Uninstall.exe" /S
+# (reg answers a missing key with an exit code, and its message on standard output.)
+gone_all() {
+    ! installed && ! reg query "$RUN" /v RespiteKeeper >/dev/null && ! reg query "$KEY" >/dev/null &&
+        ! reg query "$UNINSTALL" >/dev/null
+}
+uninstalled() {
+    rk_wait_for 30 gone_all && return
+    installed && echo "the program is still there" >&2
+    { reg query "$RUN" /v RespiteKeeper; reg query "$KEY"; reg query "$UNINSTALL"; } >&2
+    false
+}
+check "the uninstaller takes the program, its log-on entry, settings and uninstall entry away" uninstalled
