@@ -17,7 +17,6 @@ KEY='HKCU\Software\RespiteKeeper\RespiteKeeper' RUN='HKCU\Software\Microsoft\Win
 UNINSTALL='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\RespiteKeeper'
 settings() { # KEY=VALUE...: the stored settings, before the program starts
     reg delete "$KEY" /f >/dev/null
-    local pair
     for pair in version=2 autoStartAtBoot=true "$@"; do reg add "$KEY" /v "${pair%%=*}" /d "${pair#*=}" /f >/dev/null; done
 }
 copies() { pgrep -fc '[R]espiteKeeper\.exe$' || true; }
@@ -32,10 +31,9 @@ app='C:\users\'"$USER"'\AppData\Local\Programs\RespiteKeeper\RespiteKeeper.exe'
 installed() { [ -f "$WINEPREFIX/drive_c/users/$USER/AppData/Local/Programs/RespiteKeeper/RespiteKeeper.exe" ]; }
 check "the silent installer puts the program and its uninstall entry in place" \
     eval 'rk_wait_for 30 installed && reg query "$UNINSTALL" /v QuietUninstallString >/dev/null'
-printf '#!/bin/sh\nexec %s "%s"\n' "$W" "$app" >"$E2E_TMP/program"
-chmod +x "$E2E_TMP/program"
 # shellcheck disable=SC2034 # start_program runs it
 RK_PROGRAM=$E2E_TMP/program
+printf '#!/bin/sh\nexec %s "%s"\n' "$W" "$app" >"$RK_PROGRAM" && chmod +x "$RK_PROGRAM"
 
 # A break every few seconds, and another program of the session to type into.
 settings microBreakInterval=3 microBreakDuration=20 backgroundColor=#2e7d32 idlePauseEnabled=false
@@ -44,7 +42,6 @@ keys=$WINEPREFIX/drive_c/keys.txt
 start_program
 # Wine docks the icon as a window of its explorer in jwm's tray (the bottom 32 rows).
 docked() {
-    local id
     for id in $(xdotool search --onlyvisible --class explorer.exe 2>/dev/null); do
         eval "$(xdotool getwindowgeometry --shell "$id")"
         [ "$WIDTH" -le 32 ] && [ "$Y" -ge 768 ] && screen_is "srgb(46,125,50)" $((X + WIDTH / 2)),$((Y + 4)) && return
@@ -73,9 +70,7 @@ check "Alt+F4 on the break screen leaves it up" eval '! rk_wait_for 3 no "$FULL"
 check "the break ends" rk_wait_for 40 no "$FULL"
 check "then the keys reach the other program again" reach_again
 check "the next break screen comes" rk_wait_for 30 has "$FULL"
-button_text=()
-for x in $(seq 600 4 680); do button_text+=("$x,718" "$x,722"); done
-button_shown() { screen_is "srgb(46,125,50)" 20,20 && ! screen_is "srgb(46,125,50)" "${button_text[@]}"; }
+button_shown() { screen_is "srgb(46,125,50)" 20,20 && ! screen_is "srgb(46,125,50)" $(seq -f '%g,718' 600 4 680) $(seq -f '%g,722' 600 4 680); }
 check "its Postpone button shows" rk_wait_for 5 button_shown
 xdotool mousemove 640 720 click 1
 check "Postpone ends the break" rk_wait_for 5 no "$FULL"
@@ -110,10 +105,4 @@ gone_all() {
     ! installed && ! reg query "$RUN" /v RespiteKeeper >/dev/null && ! reg query "$KEY" >/dev/null &&
         ! reg query "$UNINSTALL" >/dev/null
 }
-uninstalled() {
-    rk_wait_for 30 gone_all && return
-    installed && echo "the program is still there" >&2
-    { reg query "$RUN" /v RespiteKeeper; reg query "$KEY"; reg query "$UNINSTALL"; } >&2
-    false
-}
-check "the uninstaller takes the program, its log-on entry, settings and uninstall entry away" uninstalled
+check "the uninstaller takes the program, its log-on entry, settings and uninstall entry away" rk_wait_for 30 gone_all
