@@ -71,9 +71,12 @@ rk_start_x_session() {
     return 1
 }
 
+# Safe to call again, and under set -e.
 rk_stop_x_session() {
-    [ -n "${RK_WM_PID:-}" ] && kill "$RK_WM_PID" 2>/dev/null
-    [ -n "${RK_XVFB_PID:-}" ] && kill "$RK_XVFB_PID" 2>/dev/null
-    wait "${RK_WM_PID:-}" "${RK_XVFB_PID:-}" 2>/dev/null
+    local pid
+    for pid in ${RK_WM_PID:-} ${RK_XVFB_PID:-}; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
     RK_WM_PID= RK_XVFB_PID=
 }
