@@ -270,7 +270,6 @@ void BreakOverlay::applyScreenGeometry()
     // A window manager fits a full-screen window to one monitor unless told which,
     // and may act late: the break screen checks until it covers its whole area.
     if (isVisible()) {
-        m_coverArea = nativeScreenArea();
         m_coverChecksLeft = CoverChecks;
         checkCover();
         m_coverCheck.start();
@@ -279,11 +278,12 @@ void BreakOverlay::applyScreenGeometry()
 
 void BreakOverlay::checkCover()
 {
-    if (!isVisible() || coverArea(this, m_coverArea)) {
+    const QRect area = nativeScreenArea();
+    if (!isVisible() || coverArea(this, area)) {
         m_coverCheck.stop();
     } else if (--m_coverChecksLeft <= 0) {
         m_coverCheck.stop();
-        qWarning() << "The break screen does not cover" << m_coverArea << "; the window manager keeps it elsewhere";
+        qWarning() << "The break screen does not cover" << area << "; the window manager keeps it elsewhere";
     }
 }
 

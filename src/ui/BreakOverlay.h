@@ -75,7 +75,6 @@ private:
     int m_unmapChecksLeft = 0;
     QTimer m_coverCheck;
     int m_coverChecksLeft = 0;
-    QRect m_coverArea;
     QElapsedTimer m_sinceBreakStart;
     bool m_firstPaintPending = false;
 };
