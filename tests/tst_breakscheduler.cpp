@@ -1,4 +1,5 @@
 #include "TestHelpers.h"
+#include "platform/NotifiedLastInputSource.h"
 
 namespace {
 
@@ -198,6 +199,43 @@ private slots:
         rig.play("+3 > |Postponed 6");
         rig.settings.setIdlePauseEnabled(false);
         rig.play("+5 > |Postponed 1");
+    }
+
+    // The same freeze from a source that is told, not asked: the away notice stops
+    // the count from the next tick on, the first input starts it again, and a lost
+    // source counts every second. Between notices the source is asked only when the
+    // away notice could have come.
+    void idleFreezeFromNotices()
+    {
+        Rig rig;
+        int asked = 0;
+        struct Counted : NotifiedLastInputSource
+        {
+            using NotifiedLastInputSource::NotifiedLastInputSource;
+            int* asked;
+            std::optional<qint64> millisecondsSinceLastInput() override
+            {
+                return ++*asked, NotifiedLastInputSource::millisecondsSinceLastInput();
+            }
+        };
+        auto owned = std::make_unique<Counted>(BreakScheduler::IdleLimitMs + 1, [&rig] { return rig.clock.now; });
+        Counted& notices = *owned;
+        notices.asked = &asked;
+        rig.scheduler.setLastInputSource(std::move(owned));
+        rig.play("start > running|Working 1200");
+        notices.noticeBack();
+        rig.play("+299 > |Working 901");
+        QVERIFY2(asked <= 2, qPrintable(QString::number(asked)));
+        notices.noticeAway(300000);
+        rig.play("+100 > |Working 901");
+        notices.noticeBack();
+        rig.play("+300 > |Working 601");
+        notices.noticeAway(300000);
+        rig.play("+2 > |Working 601");
+        notices.noticeLost();
+        notices.noticeBack();
+        rig.play("+5 > |Working 596");
+        QVERIFY(!notices.canDetectIdle());
     }
 
     // Each break draws from its kind's list: the language's numbered keys 1 to 20,

@@ -3,6 +3,7 @@
 #include "Wiring.h"
 #include "i18n/CustomTranslator.h"
 #include "i18n/LanguageSwitch.h"
+#include "platform/LastInputSource.h"
 #include "scheduling/BreakScheduler.h"
 #include "settings/SettingsManager.h"
 #include "shutdown/ShutdownScheduler.h"
@@ -19,6 +20,7 @@ Program::Program()
     applyLanguage(translator, settings.get());
 
     breakScheduler = std::make_unique<BreakScheduler>(settings.get());
+    breakScheduler->setLastInputSource(createLastInputSource(BreakScheduler::IdleLimitMs + 1));
     breakWarning = std::make_unique<WarningDialog>(settings.get());
     breakOverlay = std::make_unique<BreakOverlay>(settings.get());
     shutdownWarning = std::make_unique<WarningDialog>(settings.get());

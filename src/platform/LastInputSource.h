@@ -16,5 +16,6 @@ public:
     virtual std::optional<qint64> millisecondsSinceLastInput() = 0;
 };
 
-// The implementation for the platform the program was built for.
-std::unique_ptr<LastInputSource> createLastInputSource();
+// The best source the session offers, for a user counted as away once the idle time
+// reaches awayAfterMs. The choice goes to the log.
+std::unique_ptr<LastInputSource> createLastInputSource(qint64 awayAfterMs);

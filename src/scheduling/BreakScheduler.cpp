@@ -17,7 +17,6 @@ constexpr qint64 MaxCatchUpSeconds = 5;
 BreakScheduler::BreakScheduler(SettingsManager* settings, QObject* parent)
     : QObject(parent)
     , m_settings(settings)
-    , m_lastInput(createLastInputSource())
 {
     auto elapsed = std::make_shared<QElapsedTimer>();
     elapsed->start();

@@ -35,6 +35,7 @@ public:
     explicit BreakScheduler(SettingsManager* settings, QObject* parent = nullptr);
     ~BreakScheduler() override;
 
+    // Without one, the idle freeze is off.
     void setLastInputSource(std::unique_ptr<LastInputSource> source);
     void setClock(Clock clock);
 

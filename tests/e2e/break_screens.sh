@@ -1,14 +1,21 @@
 #!/usr/bin/env bash
-# The idle reading, the popup before a break, the break screen in its colour, and
+# The idle notices, the popup before a break, the break screen in its colour, and
 # the hold on keyboard and pointer while it is up: held, no other window gets them.
 source "$(dirname "$0")/lib.sh" "$@"
 start_display 1280x800x24
-xdotool mousemove 100 100
-first=$("$RK_PROBE" idle)
-grown() { later=$("$RK_PROBE" idle) && [ "$first" != unknown ] && [ "$later" -ge $((first + 1500)) ]; }
-check "the idle time grows while nothing happens (from $first)" rk_wait_for 10 grown
-after=$(xdotool mousemove 300 300 && "$RK_PROBE" idle)
-check "and falls after the pointer moves ($later -> $after)" test "$after" -lt "$later"
+# The idle source the program uses, set to 1.5 s: told when the user is away, no
+# sooner than 1.5 s after the last input, and told again at the next input.
+"$RK_PROBE" idle-notices 1500 30 >"$E2E_TMP/notices" 2>"$E2E_TMP/notices.log" &
+E2E_PIDS+=($!)
+notices_are() { [ "$(xargs <"$E2E_TMP/notices")" = "$1" ]; }
+check "the idle source starts with the user present" rk_wait_for 5 notices_are back
+moved=$(rk_now_ms) && xdotool mousemove 100 100
+check "and is told when the user is away" rk_wait_for 10 notices_are "back away"
+waited=$(($(rk_now_ms) - moved))
+check "not before 1.5 s without input (after $waited ms)" test "$waited" -ge 1500
+xdotool mousemove 300 300
+check "and told again at the first input" rk_wait_for 5 notices_are "back away back"
+check "through the X server's alarms" grep -q "Idle time: the X server's IDLETIME alarms" "$E2E_TMP/notices.log"
 
 store_settings microBreakInterval=3 microBreakDuration=12 backgroundColor=#2e7d32 autoStartAtBoot=false
 focus=$(xdotool getwindowfocus)

@@ -1,23 +1,39 @@
 // Small X11 questions for the end-to-end tests and scripts/run:
 //   rk-x11probe tray-owned   exit 0 when a system tray owns _NET_SYSTEM_TRAY_S0
-//   rk-x11probe idle         print the program's idle reading in ms, or "unknown"
+//   rk-x11probe idle-notices MS SECONDS
+//                            for SECONDS, print "away" and "back" as the program's idle
+//                            source, set to MS, reports them ("lost" when it fails);
+//                            runs on X11 or Wayland, as Qt does
 //   rk-x11probe grab-state   print "keyboard=free|held pointer=free|held": whether
 //                            another client could grab them now (its grabs end with it)
 #include "platform/LastInputSource.h"
 #include "platform/linux/X11Connection.h"
 
 #include <QGuiApplication>
+#include <QTimer>
 #include <cstdlib>
 #include <xcb/xcb.h>
 
 int main(int argc, char** argv)
 {
     const std::string mode = argc >= 2 ? argv[1] : "";
-    if (mode == "idle") {
+    if (mode == "idle-notices" && argc == 4) {
         QGuiApplication app(argc, argv);
-        const std::optional<qint64> idle = createLastInputSource()->millisecondsSinceLastInput();
-        std::printf("%s\n", idle ? std::to_string(*idle).c_str() : "unknown");
-        return 0;
+        const qint64 awayAfterMs = std::atoll(argv[2]);
+        const std::unique_ptr<LastInputSource> source = createLastInputSource(awayAfterMs);
+        // The source answers from its notices: asking it often costs nothing.
+        QTimer poll;
+        std::string last;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            const std::optional<qint64> idle = source->millisecondsSinceLastInput();
+            const std::string now = !idle ? "lost" : *idle >= awayAfterMs ? "away" : "back";
+            if (now != last)
+                std::printf("%s\n", now.c_str()), std::fflush(stdout);
+            last = now;
+        });
+        poll.start(50);
+        QTimer::singleShot(std::atoi(argv[3]) * 1000, &app, &QCoreApplication::quit);
+        return app.exec();
     }
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c))

@@ -1,36 +1,168 @@
+#include "WaylandIdleSource.h"
 #include "X11Connection.h"
 #include "platform/LastInputSource.h"
+#include "platform/NotifiedLastInputSource.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusServiceWatcher>
 #include <QGuiApplication>
 
+#include <cstddef>
+#include <cstring>
+
 #include <xcb/screensaver.h>
+#include <xcb/sync.h>
 #include <xcb/xcb.h>
 
 namespace {
 
-// X11: the MIT-SCREEN-SAVER extension reports the idle time of the display Qt uses.
-class X11LastInputSource : public LastInputSource
+qint64 fromSyncValue(xcb_sync_int64_t value)
+{
+    return qint64((quint64(quint32(value.hi)) << 32) | value.lo);
+}
+
+xcb_sync_int64_t toSyncValue(qint64 value)
+{
+    return {int32_t(quint64(value) >> 32), uint32_t(quint64(value) & 0xffffffffu)};
+}
+
+// X11: two alarms on the SYNC extension's IDLETIME counter, one that fires when the
+// idle time reaches the set time and one that fires when it falls back below it.
+// Each fires once and is then inactive; each notice arms the other one again.
+class X11SyncIdleSource : public NotifiedLastInputSource, public QAbstractNativeEventFilter
 {
 public:
-    explicit X11LastInputSource(xcb_connection_t* connection)
-        : m_connection(connection)
+    static std::unique_ptr<X11SyncIdleSource> create(xcb_connection_t* connection, qint64 awayAfterMs)
     {
-        const xcb_query_extension_reply_t* ext = xcb_get_extension_data(m_connection, &xcb_screensaver_id);
-        m_available = ext && ext->present;
-        if (m_available)
-            m_root = x11RootWindow(m_connection);
+        const xcb_query_extension_reply_t* ext = xcb_get_extension_data(connection, &xcb_sync_id);
+        if (!ext || !ext->present)
+            return nullptr;
+        free(xcb_sync_initialize_reply(connection, xcb_sync_initialize(connection, 3, 1), nullptr));
+        const xcb_sync_counter_t counter = idleTimeCounter(connection);
+        if (counter == XCB_NONE)
+            return nullptr;
+        return std::unique_ptr<X11SyncIdleSource>(
+            new X11SyncIdleSource(connection, counter, ext->first_event, awayAfterMs));
     }
 
-    bool canDetectIdle() override { return m_available; }
+    ~X11SyncIdleSource() override
+    {
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+        xcb_sync_destroy_alarm(m_connection, m_awayAlarm);
+        xcb_sync_destroy_alarm(m_connection, m_backAlarm);
+        xcb_flush(m_connection);
+    }
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
+    {
+        if (eventType != "xcb_generic_event_t")
+            return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if ((event->response_type & 0x7f) != m_firstEvent + XCB_SYNC_ALARM_NOTIFY)
+            return false;
+        const auto* alarm = reinterpret_cast<const xcb_sync_alarm_notify_event_t*>(event);
+        if (alarm->alarm != m_awayAlarm && alarm->alarm != m_backAlarm)
+            return false;
+        if (alarm->state == XCB_SYNC_ALARMSTATE_DESTROYED) {
+            qWarning("The X server's idle alarm went away; the idle freeze is off from now on");
+            noticeLost();
+        } else if (alarm->alarm == m_awayAlarm) {
+            noticeAway(fromSyncValue(alarm->counter_value));
+            arm(m_backAlarm, XCB_SYNC_TESTTYPE_NEGATIVE_COMPARISON, awayAfterMs() - 1, false);
+        } else {
+            noticeBack();
+            arm(m_awayAlarm, XCB_SYNC_TESTTYPE_POSITIVE_COMPARISON, awayAfterMs(), false);
+        }
+        return true;
+    }
+
+private:
+    X11SyncIdleSource(xcb_connection_t* connection, xcb_sync_counter_t counter, uint8_t firstEvent, qint64 awayAfterMs)
+        : NotifiedLastInputSource(awayAfterMs)
+        , m_connection(connection)
+        , m_counter(counter)
+        , m_firstEvent(firstEvent)
+        , m_awayAlarm(xcb_generate_id(connection))
+        , m_backAlarm(xcb_generate_id(connection))
+    {
+        QCoreApplication::instance()->installNativeEventFilter(this);
+        // The one whose condition holds now fires at once and sets the state.
+        arm(m_awayAlarm, XCB_SYNC_TESTTYPE_POSITIVE_COMPARISON, awayAfterMs, true);
+        arm(m_backAlarm, XCB_SYNC_TESTTYPE_NEGATIVE_COMPARISON, awayAfterMs - 1, true);
+    }
+
+    // The list is walked by hand: each entry (counter, resolution, name length, name)
+    // is padded to four bytes, which xcb's own iterator miscounts.
+    static xcb_sync_counter_t idleTimeCounter(xcb_connection_t* connection)
+    {
+        xcb_sync_list_system_counters_reply_t* reply =
+            xcb_sync_list_system_counters_reply(connection, xcb_sync_list_system_counters(connection), nullptr);
+        xcb_sync_counter_t counter = XCB_NONE;
+        if (!reply)
+            return counter;
+        const auto* entry = reinterpret_cast<const char*>(xcb_sync_list_system_counters_counters_iterator(reply).data);
+        const char* const end = reinterpret_cast<const char*>(reply) + 32 + 4 * size_t(reply->length);
+        constexpr size_t header = 14; // on the wire; the C struct is padded to 16
+        static_assert(offsetof(xcb_sync_systemcounter_t, name_len) == 12);
+        for (uint32_t i = 0; i < reply->counters_len && entry + header <= end; ++i) {
+            xcb_sync_systemcounter_t item;
+            std::memcpy(&item, entry, header);
+            if (entry + header + item.name_len > end)
+                break;
+            if (QLatin1String(entry + header, item.name_len) == QLatin1String("IDLETIME"))
+                counter = item.counter;
+            entry += (header + item.name_len + 3) & ~size_t(3);
+        }
+        free(reply);
+        return counter;
+    }
+
+    void arm(xcb_sync_alarm_t alarm, uint32_t test, qint64 value, bool create)
+    {
+        const uint32_t mask = XCB_SYNC_CA_COUNTER | XCB_SYNC_CA_VALUE_TYPE | XCB_SYNC_CA_VALUE | XCB_SYNC_CA_TEST_TYPE |
+                              XCB_SYNC_CA_DELTA | XCB_SYNC_CA_EVENTS;
+        const xcb_sync_create_alarm_value_list_t values{
+            m_counter, XCB_SYNC_VALUETYPE_ABSOLUTE, toSyncValue(value), test, toSyncValue(0), 1};
+        if (create)
+            xcb_sync_create_alarm_aux(m_connection, alarm, mask, &values);
+        else
+            xcb_sync_change_alarm_aux(m_connection, alarm, mask,
+                                      reinterpret_cast<const xcb_sync_change_alarm_value_list_t*>(&values));
+        xcb_flush(m_connection);
+    }
+
+    xcb_connection_t* m_connection;
+    xcb_sync_counter_t m_counter;
+    uint8_t m_firstEvent;
+    xcb_sync_alarm_t m_awayAlarm;
+    xcb_sync_alarm_t m_backAlarm;
+};
+
+// X11 without the IDLETIME counter: the MIT-SCREEN-SAVER extension, asked each time.
+class X11ScreenSaverSource : public LastInputSource
+{
+public:
+    explicit X11ScreenSaverSource(xcb_connection_t* connection)
+        : m_connection(connection)
+        , m_root(x11RootWindow(connection))
+    {}
+
+    static bool offeredBy(xcb_connection_t* connection)
+    {
+        const xcb_query_extension_reply_t* ext = xcb_get_extension_data(connection, &xcb_screensaver_id);
+        return ext && ext->present;
+    }
+
+    bool canDetectIdle() override { return true; }
 
     std::optional<qint64> millisecondsSinceLastInput() override
     {
-        if (!m_available)
-            return std::nullopt;
-        xcb_screensaver_query_info_cookie_t cookie = xcb_screensaver_query_info(m_connection, m_root);
-        xcb_screensaver_query_info_reply_t* reply = xcb_screensaver_query_info_reply(m_connection, cookie, nullptr);
+        xcb_screensaver_query_info_reply_t* reply =
+            xcb_screensaver_query_info_reply(m_connection, xcb_screensaver_query_info(m_connection, m_root), nullptr);
         if (!reply)
             return std::nullopt;
         const qint64 idle = reply->ms_since_user_input;
@@ -40,59 +172,77 @@ public:
 
 private:
     xcb_connection_t* m_connection;
-    xcb_window_t m_root = 0;
-    bool m_available = false;
+    xcb_window_t m_root;
 };
 
-// Wayland: the desktop's session idle time over D-Bus, where the desktop offers one.
-class DBusLastInputSource : public LastInputSource
+// GNOME on Wayland: Mutter's idle monitor on the session bus, with a watch that fires
+// at the set idle time and a one-time watch for the next input.
+class MutterIdleSource : public QObject, public NotifiedLastInputSource
 {
+    Q_OBJECT
 public:
-    bool canDetectIdle() override { return millisecondsSinceLastInput().has_value(); }
-
-    std::optional<qint64> millisecondsSinceLastInput() override
+    static std::unique_ptr<MutterIdleSource> create(qint64 awayAfterMs)
     {
-        if (m_method == Method::Unknown || m_method == Method::FreedesktopScreenSaver) {
-            if (auto idle =
-                    call(QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/org/freedesktop/ScreenSaver"),
-                         QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("GetSessionIdleTime"))) {
-                m_method = Method::FreedesktopScreenSaver;
-                return idle;
-            }
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected() || !bus.interface()->isServiceRegistered(service()))
+            return nullptr;
+        std::unique_ptr<MutterIdleSource> source(new MutterIdleSource(awayAfterMs));
+        if (!bus.connect(service(), path(), interface(), QStringLiteral("WatchFired"), source.get(),
+                         SLOT(onWatchFired(uint))))
+            return nullptr;
+        source->m_awayWatch = source->addWatch(QStringLiteral("AddIdleWatch"), {quint64(awayAfterMs)});
+        if (!source->m_awayWatch)
+            return nullptr;
+        return source;
+    }
+
+private slots:
+    void onWatchFired(uint id)
+    {
+        if (id == m_awayWatch && id) {
+            noticeAway(awayAfterMs());
+            m_backWatch = addWatch(QStringLiteral("AddUserActiveWatch"), {});
+            if (!m_backWatch)
+                lose();
+        } else if (id == m_backWatch && id) {
+            m_backWatch = 0;
+            noticeBack();
         }
-        if (m_method == Method::Unknown || m_method == Method::MutterIdleMonitor) {
-            if (auto idle = call(QStringLiteral("org.gnome.Mutter.IdleMonitor"),
-                                 QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"),
-                                 QStringLiteral("org.gnome.Mutter.IdleMonitor"), QStringLiteral("GetIdletime"))) {
-                m_method = Method::MutterIdleMonitor;
-                return idle;
-            }
-        }
-        // Neither answered the first time: the desktop offers none; stop asking.
-        if (m_method == Method::Unknown)
-            m_method = Method::None;
-        return std::nullopt;
     }
 
 private:
-    enum class Method { Unknown, FreedesktopScreenSaver, MutterIdleMonitor, None };
-
-    static std::optional<qint64> call(const QString& service, const QString& path, const QString& interface,
-                                      const QString& method)
+    explicit MutterIdleSource(qint64 awayAfterMs)
+        : NotifiedLastInputSource(awayAfterMs)
+        , m_watcher(service(), QDBusConnection::sessionBus(), QDBusServiceWatcher::WatchForUnregistration)
     {
-        QDBusConnection bus = QDBusConnection::sessionBus();
-        if (!bus.isConnected())
-            return std::nullopt;
-        const QDBusMessage reply =
-            bus.call(QDBusMessage::createMethodCall(service, path, interface, method), QDBus::Block, 250);
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-            return std::nullopt;
-        bool ok = false;
-        const qint64 idle = reply.arguments().constFirst().toLongLong(&ok);
-        return ok ? std::optional<qint64>(idle) : std::nullopt;
+        connect(&m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, &MutterIdleSource::lose);
     }
 
-    Method m_method = Method::Unknown;
+    static QString service() { return QStringLiteral("org.gnome.Mutter.IdleMonitor"); }
+    static QString path() { return QStringLiteral("/org/gnome/Mutter/IdleMonitor/Core"); }
+    static QString interface() { return QStringLiteral("org.gnome.Mutter.IdleMonitor"); }
+
+    static uint addWatch(const QString& method, const QVariantList& arguments)
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(service(), path(), interface(), method);
+        call.setArguments(arguments);
+        const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 1000);
+        return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
+                   ? reply.arguments().constFirst().toUInt()
+                   : 0;
+    }
+
+    void lose()
+    {
+        if (!canDetectIdle())
+            return;
+        qWarning("GNOME's idle monitor went away; the idle freeze is off from now on");
+        noticeLost();
+    }
+
+    QDBusServiceWatcher m_watcher;
+    uint m_awayWatch = 0;
+    uint m_backWatch = 0;
 };
 
 class UnknownLastInputSource : public LastInputSource
@@ -102,36 +252,40 @@ public:
     std::optional<qint64> millisecondsSinceLastInput() override { return std::nullopt; }
 };
 
-// Chooses the source on first use, when the GUI platform is known.
-class LinuxLastInputSource : public LastInputSource
-{
-public:
-    bool canDetectIdle() override { return source().canDetectIdle(); }
-    std::optional<qint64> millisecondsSinceLastInput() override { return source().millisecondsSinceLastInput(); }
-
-private:
-    LastInputSource& source()
-    {
-        if (!m_source)
-            m_source = choose();
-        return *m_source;
-    }
-
-    static std::unique_ptr<LastInputSource> choose()
-    {
-        if (xcb_connection_t* connection = x11Connection())
-            return std::make_unique<X11LastInputSource>(connection);
-        if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
-            return std::make_unique<DBusLastInputSource>();
-        return std::make_unique<UnknownLastInputSource>();
-    }
-
-    std::unique_ptr<LastInputSource> m_source;
-};
-
 } // namespace
 
-std::unique_ptr<LastInputSource> createLastInputSource()
+// Chosen by what the session offers, in order of cost: notices before questions.
+std::unique_ptr<LastInputSource> createLastInputSource(qint64 awayAfterMs)
 {
-    return std::make_unique<LinuxLastInputSource>();
+    if (xcb_connection_t* connection = x11Connection()) {
+        if (auto sync = X11SyncIdleSource::create(connection, awayAfterMs)) {
+            qInfo("Idle time: the X server's IDLETIME alarms");
+            return sync;
+        }
+        if (X11ScreenSaverSource::offeredBy(connection)) {
+            qInfo("Idle time: the X server's screen-saver extension, asked every second while idle");
+            return std::make_unique<X11ScreenSaverSource>(connection);
+        }
+        qInfo("Idle time: unknown (the X server has neither SYNC's IDLETIME nor MIT-SCREEN-SAVER); "
+              "the idle freeze is off");
+        return std::make_unique<UnknownLastInputSource>();
+    }
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        QString protocol;
+        if (auto wayland = createWaylandIdleSource(awayAfterMs, &protocol)) {
+            qInfo("Idle time: the compositor's %s", qPrintable(protocol));
+            return wayland;
+        }
+        if (auto mutter = MutterIdleSource::create(awayAfterMs)) {
+            qInfo("Idle time: GNOME's org.gnome.Mutter.IdleMonitor watches");
+            return mutter;
+        }
+        qInfo("Idle time: unknown (the compositor offers neither ext-idle-notify-v1 nor org_kde_kwin_idle, "
+              "and no org.gnome.Mutter.IdleMonitor is on the session bus); the idle freeze is off");
+        return std::make_unique<UnknownLastInputSource>();
+    }
+    qInfo("Idle time: unknown on the %s platform; the idle freeze is off", qPrintable(QGuiApplication::platformName()));
+    return std::make_unique<UnknownLastInputSource>();
 }
+
+#include "LinuxLastInputSource.moc"

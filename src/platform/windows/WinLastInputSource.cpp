@@ -20,7 +20,9 @@ public:
 
 } // namespace
 
-std::unique_ptr<LastInputSource> createLastInputSource()
+// GetLastInputInfo answers from the process's own memory, with no round trip: it is
+// simply asked.
+std::unique_ptr<LastInputSource> createLastInputSource(qint64)
 {
     return std::make_unique<WinLastInputSource>();
 }
