@@ -10,9 +10,11 @@ RK_BUILD_PACKAGES=(
 # A virtual display with a tray, and fonts for both languages.
 RK_DISPLAY_PACKAGES=(xvfb xauth jwm x11-utils fonts-dejavu-core fonts-wqy-microhei)
 # Driving the real program in the tests (two monitors on Xorg's dummy driver under
-# icewm), checking the installed program and its package, and the Windows check
-# (MinGW, and Wine to run the plain Win32 units).
+# icewm; headless Wayland compositors: sway, KWin, weston), checking the installed
+# program and its package, and the Windows check (MinGW, and Wine to run the plain
+# Win32 units).
 RK_TEST_PACKAGES=(procps xdotool imagemagick xserver-xorg-core xserver-xorg-video-dummy icewm
+    sway wtype kwin-wayland weston
     desktop-file-utils appstream lintian dpkg-dev file
     g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64)
 

@@ -105,3 +105,28 @@ held() { [ "$("$RK_PROBE" grab-state)" = "keyboard=held pointer=held" ]; }
 let_go() { [ "$("$RK_PROBE" grab-state)" = "keyboard=free pointer=free" ]; }
 input_held() { rk_wait_for 3 held; }
 input_free() { rk_wait_for 3 let_go; }
+# A Wayland compositor without a display or a GPU, as an unprivileged user of the
+# tests' own (sway will not run as root): NAME COMMAND... Exports WAYLAND_DISPLAY
+# (its socket's path) and, for commands as that user, WL_ENV; false when it does
+# not come up, with the reason on stderr.
+WL_USER=rk-wayland WL_AS=()
+[ "$(id -u)" = 0 ] && WL_AS=(setpriv --reuid="$WL_USER" --regid="$WL_USER" --clear-groups)
+start_compositor() {
+    local dir=$E2E_TMP/$1
+    mkdir -p "$dir/run" && chmod 711 "$E2E_TMP" && chmod 700 "$dir/run"
+    if [ "$(id -u)" = 0 ]; then
+        id "$WL_USER" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$WL_USER"
+        chown "$WL_USER" "$dir" "$dir/run"
+    fi
+    WL_ENV=(env -i PATH="$PATH" HOME="$dir" XDG_RUNTIME_DIR="$dir/run" WLR_BACKENDS=headless WLR_RENDERER=pixman
+        WLR_LIBINPUT_NO_DEVICES=1 QT_QPA_PLATFORM=offscreen)
+    (cd "$dir" && exec "${WL_AS[@]}" "${WL_ENV[@]}" "${@:2}") >"$dir/log" 2>&1 &
+    E2E_PIDS+=($!)
+    socket_up() { WAYLAND_DISPLAY=$(find "$dir/run" -maxdepth 1 -type s -name 'wayland-*' | head -1) && [ -n "$WAYLAND_DISPLAY" ]; }
+    if ! rk_wait_for 30 socket_up; then
+        echo "$1 did not start: $(tail -3 "$dir/log" | tr '\n' ' ')" >&2
+        return 1
+    fi
+    export WAYLAND_DISPLAY
+    WL_ENV+=(WAYLAND_DISPLAY="$WAYLAND_DISPLAY")
+}
