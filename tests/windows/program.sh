@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows program as a Windows user gets it, run under Wine on a virtual display
 # with jwm, whose tray Wine docks its tray icons into: the silent installer, the
-# installed program (tray icon, settings and log-on entry in the registry), a break
+# installed program (tray icon, settings and log-on entry in the registry, the entry
+# following the settings dialog's auto-start box), a break
 # (the popup, the break screen holding the keys of another program, Alt+F4, the
 # cursor clip, Postpone), a second start and five at once, the Chinese texts, the
 # shutdown popup (the program is stopped there: nothing ever shuts down), and the
@@ -78,6 +79,23 @@ check "Postpone ends the break" rk_wait_for 5 no "$FULL"
 check "a second start hands over, one copy runs" eval 'hands_over 30 && [ "$(copies)" = 1 ]'
 check "and the settings dialog comes to the front" rk_wait_for 10 has "$DIALOG"
 import -window root "$RK_ARTIFACTS/windows-settings.png" # the ticked boxes' check marks
+# The General tab's auto-start box (where Wine's fonts put it), seen to change on the
+# screen (blue ticked, white clear), then OK. (xdotool's geometry of a framed window
+# is off by the frame; xwininfo's is not.)
+toggle_auto_start() {
+    local id dx dy was
+    read -r id _ <<<"$(window_where "$DIALOG")"
+    read -r dx dy <<<"$(xwininfo -id "$id" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 } END { print x, y }')"
+    local box=$((dx + 48)),$((dy + 374))
+    was=$(pixels "$box")
+    xdotool mousemove $((dx + 55)) $((dy + 374)) click 1
+    rk_wait_for 5 eval '[ "$(pixels "$box")" != "$was" ]' && xdotool mousemove $((dx + 357)) $((dy + 472)) click 1
+}
+no_run_value() { ! reg query "$RUN" /v RespiteKeeper >/dev/null; }
+toggle_auto_start
+check "clearing its auto-start box takes the log-on entry away" rk_wait_for 10 no_run_value
+toggle_again() { hands_over 30 && rk_wait_for 10 has "$DIALOG" && toggle_auto_start && rk_wait_for 10 run_value; }
+check "and ticking it again puts the entry back" toggle_again
 stop_all
 for _ in 1 2 3 4 5; do start_program; done
 one_copy() { [ "$(copies)" = 1 ]; }
