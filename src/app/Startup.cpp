@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "CommandLine.h"
 #include "Program.h"
 #include "SingleInstance.h"
 #include "platform/TrayWait.h"
@@ -30,13 +31,19 @@ void loadStyleSheet(QApplication& app)
 }
 
 // Whether a system tray is there, or comes within waitMs; checked four times a
-// second while the event loop keeps answering the single-instance channel.
+// second while the event loop keeps answering the single-instance channel. Qt is
+// asked only once the session has a tray: it decides once whether a StatusNotifier
+// host is there, and a host that came later would go unseen.
 bool waitForSystemTray(int waitMs)
 {
     const QDeadlineTimer deadline(waitMs);
-    while (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        if (deadline.hasExpired())
+    while (systemTrayKind().isEmpty() || !QSystemTrayIcon::isSystemTrayAvailable()) {
+        if (deadline.hasExpired()) {
+            qWarning("No system tray within %d s (neither an X11 tray nor a StatusNotifier host on the session "
+                     "bus); RespiteKeeper needs one and quits",
+                     waitMs / 1000);
             return false;
+        }
         QEventLoop loop;
         QTimer::singleShot(250, &loop, &QEventLoop::quit);
         loop.exec();
@@ -48,6 +55,8 @@ bool waitForSystemTray(int waitMs)
 
 int runRespiteKeeper(int& argc, char** argv)
 {
+    if (const std::optional<int> code = runCommandLineOption(argc, argv))
+        return *code;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("RespiteKeeper"));
     QApplication::setOrganizationName(QStringLiteral("RespiteKeeper"));

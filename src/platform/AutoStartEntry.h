@@ -14,6 +14,8 @@ public:
     // Registers the executable to start at log-on, or removes the registration.
     // Failures go to the warning log only.
     virtual void apply(bool enabled, const QString& executablePath) = 0;
+    // Where the registration lives, for a diagnosis.
+    virtual QString location() const { return {}; }
 };
 
 std::unique_ptr<AutoStartEntry> createAutoStartEntry();

@@ -3,6 +3,7 @@
 #include <QtCore/qnamespace.h>
 
 class QColor;
+class QString;
 class QRect;
 class QWidget;
 
@@ -24,3 +25,6 @@ void setNativeBackground(QWidget* window, const QColor& colour);
 // the window manager (or the display) once more to make it so. True where the
 // platform cannot tell.
 bool coverArea(const QWidget* window, const QRect& area);
+
+// How the break screen covers the monitors in this session, for a diagnosis.
+QString coverDescription();

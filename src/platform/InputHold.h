@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <memory>
 
 class QWidget;
@@ -17,6 +18,8 @@ public:
     virtual void setHold(QWidget* window, bool on) = 0;
     // Whether the hold is in force now (a hold may take a moment to succeed).
     virtual bool isHeld() const = 0;
+    // How the input is held, for a diagnosis.
+    virtual QString description() const { return {}; }
 };
 
 // The implementation for the platform and display the program runs on.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QString>
 #include <memory>
 #include <optional>
 
@@ -14,6 +14,8 @@ public:
     virtual bool canDetectIdle() = 0;
     // Milliseconds since the last keyboard or mouse input, or nothing when unknown.
     virtual std::optional<qint64> millisecondsSinceLastInput() = 0;
+    // Where the idle time comes from, for the log and a diagnosis.
+    virtual QString description() const { return {}; }
 };
 
 // The best source the session offers, for a user counted as away once the idle time

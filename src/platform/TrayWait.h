@@ -1,5 +1,15 @@
 #pragma once
 
+#include <QString>
+
 // How long a starting program waits for the desktop's system tray before it gives
 // up: at log-on the panel that holds the tray may come up after the program.
 int systemTrayWaitMs();
+
+// The kind of system tray the session offers now, or an empty string while there is
+// none. Asked before Qt's own check, which a desktop decides once per process.
+QString systemTrayKind();
+
+// Whether the session has a display a window could open on; asked before the
+// application object, which aborts without one.
+bool sessionHasDisplay();

@@ -15,11 +15,12 @@ class LinuxAutoStartEntry : public AutoStartEntry
 {
 public:
     bool canAutostart() const override { return true; }
+    QString location() const override { return folder() + QStringLiteral("/RespiteKeeper.desktop"); }
 
     void apply(bool enabled, const QString& executablePath) override
     {
-        const QString folder = configHome() + QStringLiteral("/autostart");
-        const QString path = folder + QStringLiteral("/RespiteKeeper.desktop");
+        const QString folder = this->folder();
+        const QString path = location();
         if (!enabled) {
             if (QFileInfo::exists(path) && !QFile::remove(path))
                 qWarning() << "Failed to remove the autostart entry" << path;
@@ -37,12 +38,12 @@ public:
     }
 
 private:
-    static QString configHome()
+    static QString folder()
     {
         const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
         if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
-            return xdg;
-        return QDir::homePath() + QStringLiteral("/.config");
+            return xdg + QStringLiteral("/autostart");
+        return QDir::homePath() + QStringLiteral("/.config/autostart");
     }
 };
 

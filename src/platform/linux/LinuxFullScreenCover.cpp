@@ -135,6 +135,17 @@ Qt::WindowFlags coverWindowFlags(const QRect& area)
     return Qt::X11BypassWindowManagerHint;
 }
 
+QString coverDescription()
+{
+    xcb_connection_t* connection = x11Connection();
+    if (!connection)
+        return QStringLiteral("one full-screen window, placed by the compositor");
+    return QStringLiteral("one window over %1 monitor(s); the window manager %2 _NET_WM_FULLSCREEN_MONITORS")
+        .arg(monitors(connection).size())
+        .arg(windowManagerSpansMonitors(connection) ? QStringLiteral("offers")
+                                                    : QStringLiteral("does not offer (override-redirect)"));
+}
+
 void setNativeBackground(QWidget* window, const QColor& colour)
 {
     xcb_connection_t* connection = x11Connection();

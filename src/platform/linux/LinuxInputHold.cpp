@@ -35,6 +35,7 @@ public:
     ~X11InputHold() override { release(); }
 
     bool canHold() const override { return true; }
+    QString description() const override { return QStringLiteral("X11 keyboard and pointer grabs"); }
     bool isHeld() const override { return m_held; }
 
     void setHold(QWidget* window, bool on) override
@@ -114,6 +115,11 @@ class NoInputHold : public InputHold
 {
 public:
     bool canHold() const override { return false; }
+    QString description() const override
+    {
+        return QStringLiteral("none: the %1 platform lets no program hold keyboard and pointer")
+            .arg(QGuiApplication::platformName());
+    }
     bool isHeld() const override { return false; }
     void setHold(QWidget*, bool on) override
     {

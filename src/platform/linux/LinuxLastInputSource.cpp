@@ -57,6 +57,8 @@ public:
         xcb_flush(m_connection);
     }
 
+    QString description() const override { return QStringLiteral("the X server's IDLETIME alarms (SYNC)"); }
+
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
     {
         if (eventType != "xcb_generic_event_t")
@@ -158,6 +160,10 @@ public:
     }
 
     bool canDetectIdle() override { return true; }
+    QString description() const override
+    {
+        return QStringLiteral("the X server's screen-saver extension, asked every second while idle");
+    }
 
     std::optional<qint64> millisecondsSinceLastInput() override
     {
@@ -195,6 +201,8 @@ public:
             return nullptr;
         return source;
     }
+
+    QString description() const override { return QStringLiteral("GNOME's org.gnome.Mutter.IdleMonitor watches"); }
 
 private slots:
     void onWatchFired(uint id)
@@ -248,44 +256,48 @@ private:
 class UnknownLastInputSource : public LastInputSource
 {
 public:
+    explicit UnknownLastInputSource(QString why)
+        : m_why(std::move(why))
+    {}
     bool canDetectIdle() override { return false; }
     std::optional<qint64> millisecondsSinceLastInput() override { return std::nullopt; }
+    QString description() const override { return QStringLiteral("unknown (%1); the idle freeze is off").arg(m_why); }
+
+private:
+    QString m_why;
 };
+
+std::unique_ptr<LastInputSource> chooseLastInputSource(qint64 awayAfterMs)
+{
+    if (xcb_connection_t* connection = x11Connection()) {
+        if (auto sync = X11SyncIdleSource::create(connection, awayAfterMs))
+            return sync;
+        if (X11ScreenSaverSource::offeredBy(connection))
+            return std::make_unique<X11ScreenSaverSource>(connection);
+        return std::make_unique<UnknownLastInputSource>(
+            QStringLiteral("the X server has neither SYNC's IDLETIME nor MIT-SCREEN-SAVER"));
+    }
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        if (auto wayland = createWaylandIdleSource(awayAfterMs))
+            return wayland;
+        if (auto mutter = MutterIdleSource::create(awayAfterMs))
+            return mutter;
+        return std::make_unique<UnknownLastInputSource>(
+            QStringLiteral("the compositor offers neither ext-idle-notify-v1 nor org_kde_kwin_idle, "
+                           "and no org.gnome.Mutter.IdleMonitor is on the session bus"));
+    }
+    return std::make_unique<UnknownLastInputSource>(
+        QStringLiteral("nothing tells it on the %1 platform").arg(QGuiApplication::platformName()));
+}
 
 } // namespace
 
 // Chosen by what the session offers, in order of cost: notices before questions.
 std::unique_ptr<LastInputSource> createLastInputSource(qint64 awayAfterMs)
 {
-    if (xcb_connection_t* connection = x11Connection()) {
-        if (auto sync = X11SyncIdleSource::create(connection, awayAfterMs)) {
-            qInfo("Idle time: the X server's IDLETIME alarms");
-            return sync;
-        }
-        if (X11ScreenSaverSource::offeredBy(connection)) {
-            qInfo("Idle time: the X server's screen-saver extension, asked every second while idle");
-            return std::make_unique<X11ScreenSaverSource>(connection);
-        }
-        qInfo("Idle time: unknown (the X server has neither SYNC's IDLETIME nor MIT-SCREEN-SAVER); "
-              "the idle freeze is off");
-        return std::make_unique<UnknownLastInputSource>();
-    }
-    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
-        QString protocol;
-        if (auto wayland = createWaylandIdleSource(awayAfterMs, &protocol)) {
-            qInfo("Idle time: the compositor's %s", qPrintable(protocol));
-            return wayland;
-        }
-        if (auto mutter = MutterIdleSource::create(awayAfterMs)) {
-            qInfo("Idle time: GNOME's org.gnome.Mutter.IdleMonitor watches");
-            return mutter;
-        }
-        qInfo("Idle time: unknown (the compositor offers neither ext-idle-notify-v1 nor org_kde_kwin_idle, "
-              "and no org.gnome.Mutter.IdleMonitor is on the session bus); the idle freeze is off");
-        return std::make_unique<UnknownLastInputSource>();
-    }
-    qInfo("Idle time: unknown on the %s platform; the idle freeze is off", qPrintable(QGuiApplication::platformName()));
-    return std::make_unique<UnknownLastInputSource>();
+    std::unique_ptr<LastInputSource> source = chooseLastInputSource(awayAfterMs);
+    qInfo("Idle time: %s", qPrintable(source->description()));
+    return source;
 }
 
 #include "LinuxLastInputSource.moc"

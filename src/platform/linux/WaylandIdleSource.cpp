@@ -69,6 +69,7 @@ public:
         , QtWayland::ext_idle_notification_v1(notifier.get_idle_notification(uint32_t(awayAfterMs), seat))
     {}
     ~ExtIdleSource() override { destroy(); }
+    QString description() const override { return QStringLiteral("the compositor's ext-idle-notify-v1"); }
 
 protected:
     void ext_idle_notification_v1_idled() override { noticeAway(awayAfterMs()); }
@@ -83,6 +84,7 @@ public:
         , QtWayland::org_kde_kwin_idle_timeout(idle.get_idle_timeout(seat, uint32_t(awayAfterMs)))
     {}
     ~KdeIdleSource() override { release(); }
+    QString description() const override { return QStringLiteral("the compositor's org_kde_kwin_idle"); }
 
 protected:
     void org_kde_kwin_idle_timeout_idle() override { noticeAway(awayAfterMs()); }
@@ -114,17 +116,15 @@ private:
 
 } // namespace
 
-std::unique_ptr<LastInputSource> createWaylandIdleSource(qint64 awayAfterMs, QString* protocol)
+std::unique_ptr<LastInputSource> createWaylandIdleSource(qint64 awayAfterMs)
 {
     auto seat = std::make_unique<Seat>();
     if (!bindNow(*seat) || !seat->seat())
         return nullptr;
     if (auto notifier = std::make_unique<IdleNotifier>(); bindNow(*notifier)) {
-        *protocol = QStringLiteral("ext-idle-notify-v1");
         return std::make_unique<Bound<ExtIdleSource, IdleNotifier>>(awayAfterMs, std::move(notifier), std::move(seat));
     }
     if (auto kde = std::make_unique<KdeIdle>(); bindNow(*kde)) {
-        *protocol = QStringLiteral("org_kde_kwin_idle");
         return std::make_unique<Bound<KdeIdleSource, KdeIdle>>(awayAfterMs, std::move(kde), std::move(seat));
     }
     return nullptr;

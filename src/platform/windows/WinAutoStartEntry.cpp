@@ -14,6 +14,11 @@ class WinAutoStartEntry : public AutoStartEntry
 {
 public:
     bool canAutostart() const override { return true; }
+    QString location() const override
+    {
+        return QStringLiteral(
+            "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run, value RespiteKeeper");
+    }
 
     void apply(bool enabled, const QString& executablePath) override
     {

@@ -1,6 +1,7 @@
 #include "platform/FullScreenCover.h"
 
 #include <QRect>
+#include <QString>
 #include <QWidget>
 
 #include <windows.h>
@@ -25,4 +26,9 @@ bool coverArea(const QWidget* window, const QRect& area)
         return true;
     SetWindowPos(handle, HWND_TOPMOST, area.x(), area.y(), area.width(), area.height(), SWP_NOACTIVATE);
     return false;
+}
+
+QString coverDescription()
+{
+    return QStringLiteral("one top-most window over the virtual screen, placed in native pixels");
 }

@@ -21,6 +21,10 @@ public:
     ~WinInputHold() override { winReleaseInput(); }
 
     bool canHold() const override { return true; }
+    QString description() const override
+    {
+        return QStringLiteral("a low-level keyboard hook (WH_KEYBOARD_LL) and ClipCursor");
+    }
     bool isHeld() const override { return winInputHeld(); }
 
     void setHold(QWidget* window, bool on) override

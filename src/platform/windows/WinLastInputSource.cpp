@@ -8,6 +8,7 @@ class WinLastInputSource : public LastInputSource
 {
 public:
     bool canDetectIdle() override { return millisecondsSinceLastInput().has_value(); }
+    QString description() const override { return QStringLiteral("GetLastInputInfo"); }
 
     std::optional<qint64> millisecondsSinceLastInput() override
     {
