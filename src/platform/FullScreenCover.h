@@ -11,6 +11,11 @@ class QWidget;
 // are in the display's own pixels, not in the toolkit's scaled units: the two
 // differ as soon as the toolkit scales.
 
+// Whether one window can cover several monitors. Where it cannot (a Wayland
+// compositor places a full-screen window on one output), each monitor needs a
+// window of its own.
+bool oneWindowCoversMonitors();
+
 // Flags the window needs beside its usual ones to cover the area. A window
 // manager fits a full-screen window to one monitor; where it cannot be told to
 // stretch it over several, the window must be one that it does not manage.

@@ -33,6 +33,23 @@ constexpr int UnmapChecks = 12;
 constexpr int CoverCheckIntervalMs = 250;
 constexpr int CoverChecks = 12;
 
+// A window that only shows the break colour, on a monitor the break screen itself
+// cannot reach.
+class ScreenCover : public QWidget
+{
+public:
+    ScreenCover(const QColor& colour, Qt::WindowFlags flags)
+        : QWidget(nullptr, flags)
+        , m_colour(colour)
+    {}
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), m_colour); }
+
+private:
+    QColor m_colour;
+};
+
 // A screen's rectangle in the display's own pixels: the toolkit keeps a screen's
 // top-left corner in them and scales only its size.
 QRect nativeGeometry(const QScreen* screen)
@@ -186,6 +203,7 @@ void BreakOverlay::hideBreak()
     // leave full screen while the window is being unmapped lets it act on the request
     // after the unmap and map the window again.
     hide();
+    m_screenCovers.clear();
     if (isFullScreen())
         setWindowState(windowState() & ~Qt::WindowFullScreen);
     // Whatever the window manager does with late requests, the screen must go.
@@ -218,6 +236,10 @@ void BreakOverlay::onCountdownTick()
     updateCountdownText();
     m_progressBar->setValue(m_totalSeconds - m_remainingSeconds);
     applyPostponeRule();
+    // A compositor may show a window only once a frame follows its last configure,
+    // which may come after the first frame; the covers draw along with the countdown.
+    for (const auto& cover : m_screenCovers)
+        cover->update();
 }
 
 void BreakOverlay::applyPostponeRule()
@@ -263,6 +285,13 @@ void BreakOverlay::applyScreenGeometry()
     const QList<QScreen*> screens = coveredScreens();
     if (screens.isEmpty())
         return;
+    if (!oneWindowCoversMonitors()) {
+        // The first covered screen is the primary one, or the only one.
+        setScreen(screens.first());
+        setGeometry(screens.first()->geometry());
+        updateScreenCovers();
+        return;
+    }
     QRect area;
     for (const QScreen* screen : screens)
         area = area | screen->geometry();
@@ -273,6 +302,23 @@ void BreakOverlay::applyScreenGeometry()
         m_coverChecksLeft = CoverChecks;
         checkCover();
         m_coverCheck.start();
+    }
+}
+
+void BreakOverlay::updateScreenCovers()
+{
+    m_screenCovers.clear();
+    if (!isVisible())
+        return;
+    const QList<QScreen*> screens = coveredScreens();
+    for (QScreen* screen : screens.mid(1)) {
+        auto cover = std::make_unique<ScreenCover>(m_settings->backgroundColor(), windowFlags());
+        cover->setAttribute(Qt::WA_ShowWithoutActivating);
+        cover->setCursor(Qt::ArrowCursor);
+        cover->setScreen(screen);
+        cover->setGeometry(screen->geometry());
+        cover->showFullScreen();
+        m_screenCovers.push_back(std::move(cover));
     }
 }
 
@@ -290,6 +336,17 @@ void BreakOverlay::checkCover()
 void BreakOverlay::connectScreenSignals()
 {
     disconnectScreenSignals();
+    // Screens that come or go during a break: covered, or no longer.
+    m_screenConnections.append(connect(qGuiApp, &QGuiApplication::screenAdded, this, [this] {
+        connectScreenSignals();
+        applyScreenGeometry();
+    }));
+    m_screenConnections.append(connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            connectScreenSignals();
+            applyScreenGeometry();
+        });
+    }));
     const QList<QScreen*> screens = QGuiApplication::screens();
     for (QScreen* screen : screens) {
         m_screenConnections.append(

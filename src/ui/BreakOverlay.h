@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <memory>
+#include <vector>
 
 class InputHold;
 class QLabel;
@@ -58,6 +59,7 @@ private:
     void disconnectScreenSignals();
     void setInputHold(bool on);
     void checkUnmapped();
+    void updateScreenCovers();
 
     SettingsManager* m_settings;
     QLabel* m_messageLabel = nullptr;
@@ -65,6 +67,9 @@ private:
     QProgressBar* m_progressBar = nullptr;
     QPushButton* m_postponeButton = nullptr;
     QTimer m_countdownTimer;
+    // Where one window cannot span the monitors: a plain window in the break
+    // colour on each covered monitor but the one this window is on.
+    std::vector<std::unique_ptr<QWidget>> m_screenCovers;
     QList<QMetaObject::Connection> m_screenConnections;
     int m_remainingSeconds = 0;
     int m_totalSeconds = 0;

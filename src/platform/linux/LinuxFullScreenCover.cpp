@@ -121,6 +121,11 @@ void requestSpan(xcb_connection_t* connection, xcb_window_t window, const QRect&
 
 } // namespace
 
+bool oneWindowCoversMonitors()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 Qt::WindowFlags coverWindowFlags(const QRect& area)
 {
     xcb_connection_t* connection = x11Connection();

@@ -32,3 +32,8 @@ QString coverDescription()
 {
     return QStringLiteral("one top-most window over the virtual screen, placed in native pixels");
 }
+
+bool oneWindowCoversMonitors()
+{
+    return true;
+}
