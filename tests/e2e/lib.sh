@@ -100,6 +100,16 @@ screen_is() { # COLOUR X,Y...: every point has the colour
     for point in "${@:2}"; do want+="$1 "; done
     [ "$(pixels "${@:2}")" = "$want" ]
 }
+# On a 1280x800 break screen in the green #2e7d32: the Postpone button's text shows
+# (its row sits 60 pixels above the bottom edge).
+postpone_shown() { screen_is "srgb(46,125,50)" 20,20 && ! screen_is "srgb(46,125,50)" $(seq -f '%g,718' 600 4 680) $(seq -f '%g,722' 600 4 680); }
+# The popup is the shutdown's red (180, 30, 30 at alpha 220, over black without a compositor).
+popup_red() { read -r _ px py _ ph <<<"$(window_where "$POPUP")" && [[ "$(pixels $((px + 20)),$((py + ph / 2)))" =~ ^srgba?\(1[4-8][0-9],[23][0-9],[23][0-9] ]]; }
+# A session bus of the test's own.
+start_session_bus() {
+    eval "$(dbus-daemon --session --fork --print-address=1 --print-pid=1 | { read -r a && read -r p &&
+        echo "export DBUS_SESSION_BUS_ADDRESS=$a; E2E_PIDS+=($p)"; })"
+}
 # Whether keyboard and pointer are held now (no other client could grab them), or free.
 held() { [ "$("$RK_PROBE" grab-state)" = "keyboard=held pointer=held" ]; }
 let_go() { [ "$("$RK_PROBE" grab-state)" = "keyboard=free pointer=free" ]; }

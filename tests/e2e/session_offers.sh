@@ -25,8 +25,7 @@ rk_stop_x_session
 
 # No X11 tray: a bare display, and a session bus of the test's own.
 rk_start_xvfb "$E2E_TMP/bare" >/dev/null || exit 1
-eval "$(dbus-daemon --session --fork --print-address=1 --print-pid=1 | { read -r a && read -r p &&
-    echo "export DBUS_SESSION_BUS_ADDRESS=$a; E2E_PIDS+=($p)"; })"
+start_session_bus
 start_program
 program=$E2E_LAST_PID
 check "the program waits while there is no tray" eval '! rk_wait_for 5 gone $program'

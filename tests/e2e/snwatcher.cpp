@@ -3,8 +3,6 @@
 //   rk-snwatcher    (on the session bus of DBUS_SESSION_BUS_ADDRESS)
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusMessage>
-#include <QStringList>
 #include <cstdio>
 
 class Watcher : public QObject
@@ -12,27 +10,16 @@ class Watcher : public QObject
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
     Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
-    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
-    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
 
 public:
     bool hostRegistered() const { return true; }
-    int protocolVersion() const { return 0; }
-    QStringList items() const { return m_items; }
 
 public slots:
-    void RegisterStatusNotifierItem(const QString& service, const QDBusMessage& message)
+    void RegisterStatusNotifierItem(const QString& service)
     {
-        // An item may name its object path instead of its service.
-        const QString item = service.startsWith('/') ? message.service() + service : service;
-        m_items << item;
-        std::printf("item %s\n", qPrintable(item));
+        std::printf("item %s\n", qPrintable(service));
         std::fflush(stdout);
     }
-    void RegisterStatusNotifierHost(const QString&) {}
-
-private:
-    QStringList m_items;
 };
 
 int main(int argc, char** argv)

@@ -3,8 +3,7 @@
 # output covered in the break colour while the break lasts, and both free again
 # after it. The tray is a StatusNotifier host on a session bus of the test's own.
 source "$(dirname "$0")/lib.sh" "$@"
-eval "$(dbus-daemon --session --fork --print-address=1 --print-pid=1 | { read -r a && read -r p &&
-    echo "export DBUS_SESSION_BUS_ADDRESS=$a; E2E_PIDS+=($p)"; })"
+start_session_bus
 "$(dirname "$RK_PROBE")/rk-snwatcher" >/dev/null &
 E2E_PIDS+=($!)
 printf '%s\n' "output HEADLESS-1 resolution 800x600 position 0 0" "output HEADLESS-2 resolution 800x600 position 800 0" \

@@ -71,8 +71,7 @@ check "Alt+F4 on the break screen leaves it up" eval '! rk_wait_for 3 no "$FULL"
 check "the break ends" rk_wait_for 40 no "$FULL"
 check "then the keys reach the other program again" reach_again
 check "the next break screen comes" rk_wait_for 30 has "$FULL"
-button_shown() { screen_is "srgb(46,125,50)" 20,20 && ! screen_is "srgb(46,125,50)" $(seq -f '%g,718' 600 4 680) $(seq -f '%g,722' 600 4 680); }
-check "its Postpone button shows" rk_wait_for 5 button_shown
+check "its Postpone button shows" rk_wait_for 5 postpone_shown
 xdotool mousemove 640 720 click 1
 check "Postpone ends the break" rk_wait_for 5 no "$FULL"
 
@@ -109,8 +108,7 @@ settings language=zh microBreakInterval=3600 shutdownEnabled=true "shutdownHour=
 start_program
 # The warning comes 59 seconds before the set time; the program is stopped ten
 # seconds after that at the latest, long before the warning's 20 seconds are up.
-red() { read -r _ px py _ ph <<<"$(window_where "$POPUP")" && [[ "$(pixels $((px + 20)),$((py + ph / 2)))" =~ ^srgba?\(1[4-8][0-9],[23][0-9],[23][0-9] ]]; }
-rk_wait_for $((at - 49 - $(date +%s))) red
+rk_wait_for $((at - 49 - $(date +%s))) popup_red
 shown=$?
 import -window root "$RK_ARTIFACTS/windows-shutdown-popup-zh.png"
 stop_all
