@@ -189,7 +189,8 @@ void SystemTrayIcon::updateTooltip()
         const QString longBreak = formatDuration(m_scheduler->secondsUntilNextLongBreak());
         m_trayIcon.setToolTip(tr("RespiteKeeper") + QLatin1Char('\n') + tr("Next micro break in %1").arg(micro) +
                               QLatin1Char('\n') + tr("Next long break in %1").arg(longBreak));
-        m_tooltipTimer.start();
+        if (!m_tooltipTimer.isActive())
+            m_tooltipTimer.start();
     } else {
         m_trayIcon.setToolTip(tr("RespiteKeeper - Paused"));
         m_tooltipTimer.stop();

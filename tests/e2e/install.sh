@@ -2,7 +2,8 @@
 # The program as installed: cmake --install into a staging folder and the Debian
 # package unpacked into a root of its own, never onto this machine. The launcher
 # and metadata pass their validators, the package holds what the install holds and
-# lintian finds no error, and the unpacked program runs with its tray icon.
+# lintian finds no error, and the unpacked program runs with its tray icon (and finds
+# its Wayland module).
 source "$(dirname "$0")/lib.sh" "$@"
 stage=$E2E_TMP/stage
 DESTDIR=$stage cmake --install "$RK_BUILD_DIR" --prefix /usr >/dev/null
@@ -28,3 +29,8 @@ start_program
 check "the unpacked program shows its tray icon" rk_wait_for 20 has "$TRAY"
 check "and writes its log-on entry with its own path to try" \
     rk_wait_for 5 grep -qx "TryExec=$RK_PROGRAM" "$XDG_CONFIG_HOME/autostart/RespiteKeeper.desktop"
+if start_compositor sway sway -c /dev/null; then
+    check "the unpacked program finds its Wayland module" eval 'env -u RESPITEKEEPER_MODULE_DIR \
+        QT_QPA_PLATFORM=wayland "$RK_PROGRAM" --diagnose 2>&1 |
+        grep -q "idle time: the compositor.s org_kde_kwin_idle"'
+fi

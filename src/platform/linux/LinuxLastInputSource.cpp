@@ -10,6 +10,7 @@
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
 #include <QGuiApplication>
+#include <QLibrary>
 
 #include <cstddef>
 #include <cstring>
@@ -252,6 +253,22 @@ private:
     uint m_awayWatch = 0;
     uint m_backWatch = 0;
 };
+
+// The Wayland module: beside the program (a build tree), or where it is installed.
+std::unique_ptr<LastInputSource> createWaylandIdleSource(qint64 awayAfterMs)
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    QStringList folders{programFolder, programFolder + QStringLiteral("/" RK_MODULE_DIR)};
+    if (!qEnvironmentVariableIsEmpty("RESPITEKEEPER_MODULE_DIR"))
+        folders.prepend(qEnvironmentVariable("RESPITEKEEPER_MODULE_DIR"));
+    for (const QString& folder : std::as_const(folders)) {
+        QLibrary module(folder + QStringLiteral("/respitekeeper-wayland"));
+        if (auto entry = reinterpret_cast<WaylandIdleSourceEntry>(module.resolve(RK_WAYLAND_IDLE_ENTRY)))
+            return std::unique_ptr<LastInputSource>(entry(awayAfterMs));
+    }
+    qWarning("The program's Wayland module (respitekeeper-wayland.so) is missing");
+    return nullptr;
+}
 
 class UnknownLastInputSource : public LastInputSource
 {

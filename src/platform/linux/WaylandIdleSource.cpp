@@ -116,7 +116,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<LastInputSource> createWaylandIdleSource(qint64 awayAfterMs)
+static std::unique_ptr<LastInputSource> createWaylandIdleSource(qint64 awayAfterMs)
 {
     auto seat = std::make_unique<Seat>();
     if (!bindNow(*seat) || !seat->seat())
@@ -128,4 +128,9 @@ std::unique_ptr<LastInputSource> createWaylandIdleSource(qint64 awayAfterMs)
         return std::make_unique<Bound<KdeIdleSource, KdeIdle>>(awayAfterMs, std::move(kde), std::move(seat));
     }
     return nullptr;
+}
+
+extern "C" Q_DECL_EXPORT LastInputSource* respitekeeperWaylandIdleSource(qint64 awayAfterMs)
+{
+    return createWaylandIdleSource(awayAfterMs).release();
 }
