@@ -22,7 +22,7 @@ public:
 
     void apply(bool enabled, const QString& executablePath) override
     {
-        const QString command = QStringLiteral("%1").arg(QDir::toNativeSeparators(executablePath));
+        const QString command = QStringLiteral("\"%1\"").arg(QDir::toNativeSeparators(executablePath));
         QSettings run(QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run"),
                       QSettings::NativeFormat);
         if (enabled)
