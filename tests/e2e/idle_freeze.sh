@@ -12,6 +12,7 @@ started=$(rk_now_ms)
 start_program
 check "the program names its idle source" rk_wait_for 20 grep -q "Idle time: the X server's IDLETIME alarms" \
     "$E2E_TMP/program.log"
+# shellcheck disable=SC2034 # read by the check's eval
 left=$((420 - ($(rk_now_ms) - started) / 1000))
 check "no popup while nobody is there, seven minutes in" eval '! rk_wait_for $left has "$POPUP"'
 back=$(rk_now_ms) && xdotool mousemove 300 300

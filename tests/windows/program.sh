@@ -86,6 +86,7 @@ toggle_auto_start() {
     read -r id _ <<<"$(window_where "$DIALOG")"
     read -r dx dy <<<"$(xwininfo -id "$id" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 } END { print x, y }')"
     local box=$((dx + 48)),$((dy + 374))
+    # shellcheck disable=SC2034 # read by the eval below
     was=$(pixels "$box")
     xdotool mousemove $((dx + 55)) $((dy + 374)) click 1
     rk_wait_for 5 eval '[ "$(pixels "$box")" != "$was" ]' && xdotool mousemove $((dx + 357)) $((dy + 472)) click 1
