@@ -118,7 +118,11 @@ SystemTrayIcon::SystemTrayIcon(BreakScheduler* scheduler, SettingsManager* setti
     // Fires in the same wake-up as the scheduler's one-second timer.
     m_tooltipTimer.setTimerType(Qt::VeryCoarseTimer);
     m_tooltipTimer.setInterval(1000);
-    connect(&m_tooltipTimer, &QTimer::timeout, this, &SystemTrayIcon::updateTooltip);
+    connect(&m_tooltipTimer, &QTimer::timeout, this, [this] {
+        // While the count stands still (the idle freeze), the tooltip stays as it is.
+        if (nextBreakSeconds() != m_tooltipSeconds)
+            updateTooltip();
+    });
     updateIcon();
     updateTooltip();
 }
@@ -182,11 +186,17 @@ void SystemTrayIcon::showPicture(const QString& path)
     m_trayIcon.setIcon(*icon);
 }
 
+std::pair<int, int> SystemTrayIcon::nextBreakSeconds() const
+{
+    return {m_scheduler->secondsUntilNextMicroBreak(), m_scheduler->secondsUntilNextLongBreak()};
+}
+
 void SystemTrayIcon::updateTooltip()
 {
+    m_tooltipSeconds = nextBreakSeconds();
     if (m_scheduler->isRunning()) {
-        const QString micro = formatDuration(m_scheduler->secondsUntilNextMicroBreak());
-        const QString longBreak = formatDuration(m_scheduler->secondsUntilNextLongBreak());
+        const QString micro = formatDuration(m_tooltipSeconds.first);
+        const QString longBreak = formatDuration(m_tooltipSeconds.second);
         m_trayIcon.setToolTip(tr("RespiteKeeper") + QLatin1Char('\n') + tr("Next micro break in %1").arg(micro) +
                               QLatin1Char('\n') + tr("Next long break in %1").arg(longBreak));
         if (!m_tooltipTimer.isActive())

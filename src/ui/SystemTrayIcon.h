@@ -1,5 +1,7 @@
 #pragma once
 
+#include <utility>
+
 #include <QHash>
 #include <QIcon>
 #include <QMenu>
@@ -39,6 +41,7 @@ private:
     void updateIcon();
     void showPicture(const QString& path);
     void updateTooltip();
+    std::pair<int, int> nextBreakSeconds() const;
     void updateState();
     void retranslateMenu();
     void showSettings();
@@ -54,5 +57,6 @@ private:
     QAction* m_settingsAction = nullptr;
     QAction* m_quitAction = nullptr;
     QTimer m_tooltipTimer;
-    QHash<QString, QIcon> m_icons; // by resource path
+    std::pair<int, int> m_tooltipSeconds{-2, -2}; // what the tooltip shows
+    QHash<QString, QIcon> m_icons;                // by resource path
 };
