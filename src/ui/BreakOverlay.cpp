@@ -336,17 +336,16 @@ void BreakOverlay::checkCover()
 void BreakOverlay::connectScreenSignals()
 {
     disconnectScreenSignals();
-    // Screens that come or go during a break: covered, or no longer.
-    m_screenConnections.append(connect(qGuiApp, &QGuiApplication::screenAdded, this, [this] {
-        connectScreenSignals();
-        applyScreenGeometry();
-    }));
-    m_screenConnections.append(connect(qGuiApp, &QGuiApplication::screenRemoved, this, [this] {
+    // Screens that come or go during a break: covered, or no longer (a screen that
+    // goes is still listed while its signal is delivered).
+    const auto screensChanged = [this] {
         QTimer::singleShot(0, this, [this] {
             connectScreenSignals();
             applyScreenGeometry();
         });
-    }));
+    };
+    m_screenConnections.append(connect(qGuiApp, &QGuiApplication::screenAdded, this, screensChanged));
+    m_screenConnections.append(connect(qGuiApp, &QGuiApplication::screenRemoved, this, screensChanged));
     const QList<QScreen*> screens = QGuiApplication::screens();
     for (QScreen* screen : screens) {
         m_screenConnections.append(

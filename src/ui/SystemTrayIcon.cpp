@@ -120,8 +120,8 @@ SystemTrayIcon::SystemTrayIcon(BreakScheduler* scheduler, SettingsManager* setti
     m_tooltipTimer.setInterval(1000);
     connect(&m_tooltipTimer, &QTimer::timeout, this, [this] {
         // While the count stands still (the idle freeze), the tooltip stays as it is.
-        if (nextBreakSeconds() != m_tooltipSeconds)
-            updateTooltip();
+        if (const std::pair<int, int> seconds = nextBreakSeconds(); seconds != m_tooltipSeconds)
+            showTooltip(seconds);
     });
     updateIcon();
     updateTooltip();
@@ -193,7 +193,12 @@ std::pair<int, int> SystemTrayIcon::nextBreakSeconds() const
 
 void SystemTrayIcon::updateTooltip()
 {
-    m_tooltipSeconds = nextBreakSeconds();
+    showTooltip(nextBreakSeconds());
+}
+
+void SystemTrayIcon::showTooltip(std::pair<int, int> seconds)
+{
+    m_tooltipSeconds = seconds;
     if (m_scheduler->isRunning()) {
         const QString micro = formatDuration(m_tooltipSeconds.first);
         const QString longBreak = formatDuration(m_tooltipSeconds.second);

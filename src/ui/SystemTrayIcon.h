@@ -42,6 +42,7 @@ private:
     void showPicture(const QString& path);
     void updateTooltip();
     std::pair<int, int> nextBreakSeconds() const;
+    void showTooltip(std::pair<int, int> seconds);
     void updateState();
     void retranslateMenu();
     void showSettings();
