@@ -2,8 +2,6 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QThread>
 #include <QWidget>
 
@@ -31,15 +29,7 @@ SingleInstance::~SingleInstance() = default;
 
 bool SingleInstance::sendShowRequest(const QString& serverName, int connectWaitMs)
 {
-    QLocalSocket socket;
-    socket.connectToServer(serverName, QIODevice::ReadWrite);
-    if (!socket.waitForConnected(connectWaitMs))
-        return false;
-    allowServerToTakeFocus(socket);
-    socket.write("show", 4);
-    socket.flush();
-    socket.waitForBytesWritten(WriteWaitMs);
-    return true;
+    return sendToRunningCopy(serverName, QByteArrayLiteral("show"), connectWaitMs, WriteWaitMs);
 }
 
 SingleInstance::Outcome SingleInstance::claim(QObject* serverParent)
@@ -61,10 +51,9 @@ SingleInstance::Outcome SingleInstance::claim(QObject* serverParent)
         QThread::msleep(ElectionRetryMs);
     }
 
-    m_server = new QLocalServer(serverParent);
-    m_server->setSocketOptions(m_channel.socketOptions);
+    m_server = new InstanceServer(serverParent);
     if (!m_server->listen(m_channel.serverName)) {
-        QLocalServer::removeServer(m_channel.serverName);
+        InstanceServer::removeServer(m_channel.serverName);
         if (!m_server->listen(m_channel.serverName)) {
             delete m_server;
             m_server = nullptr;
@@ -74,13 +63,9 @@ SingleInstance::Outcome SingleInstance::claim(QObject* serverParent)
     return Outcome::Primary;
 }
 
-void handleShowRequest(QLocalServer* server)
+void handleShowRequest(InstanceServer* server)
 {
-    QLocalSocket* connection = server->nextPendingConnection();
-    if (!connection)
-        return;
-    connection->waitForReadyRead(ReadWaitMs);
-    if (connection->bytesAvailable() > 0 && connection->readAll().startsWith("show")) {
+    if (server->readNextRequest(ReadWaitMs).startsWith("show")) {
         const QWidgetList widgets = QApplication::topLevelWidgets();
         for (QWidget* widget : widgets) {
             if (widget->isWindow() && widget->objectName() == QLatin1String("RespiteKeeperSettings")) {
@@ -91,6 +76,4 @@ void handleShowRequest(QLocalServer* server)
             }
         }
     }
-    connection->close();
-    connection->deleteLater();
 }

@@ -4,7 +4,6 @@
 
 #include <QLockFile>
 
-class QLocalServer;
 class QObject;
 
 // Makes sure one copy of the program runs per user. The first copy holds a lock
@@ -25,7 +24,7 @@ public:
 
     // Decides whether this copy runs. The server becomes a child of serverParent.
     Outcome claim(QObject* serverParent);
-    QLocalServer* server() const { return m_server; }
+    InstanceServer* server() const { return m_server; }
 
     // Sends "show" to a running copy; true when one answered the connection.
     static bool sendShowRequest(const QString& serverName, int connectWaitMs);
@@ -33,9 +32,9 @@ public:
 private:
     InstanceChannel m_channel;
     QLockFile m_lock;
-    QLocalServer* m_server = nullptr;
+    InstanceServer* m_server = nullptr;
 };
 
 // Reads one request from the server's next pending connection; "show" brings the
 // top-level window named "RespiteKeeperSettings" to the front.
-void handleShowRequest(QLocalServer* server);
+void handleShowRequest(InstanceServer* server);

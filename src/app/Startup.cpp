@@ -10,7 +10,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QIcon>
-#include <QLocalServer>
 #include <QPixmap>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -65,9 +64,9 @@ int runRespiteKeeper(int& argc, char** argv)
     SingleInstance instance(instanceChannel(QString::fromLatin1(SingleInstance::ServerName)));
     if (instance.claim(&app) != SingleInstance::Outcome::Primary)
         return 0;
-    QLocalServer* server = instance.server();
+    InstanceServer* server = instance.server();
     QObject::connect(
-        server, &QLocalServer::newConnection, server, [server] { handleShowRequest(server); }, Qt::DirectConnection);
+        server, &InstanceServer::newConnection, server, [server] { handleShowRequest(server); }, Qt::DirectConnection);
 
     loadStyleSheet(app);
     // Named as an icon file, so that fewer image plugins are tried on it.

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QObject>
 #include <QString>
+
+#include <memory>
 
 // Where this user's running copy listens for "show" requests, and the lock file
 // that decides which of several starting copies becomes the running one.
@@ -10,12 +11,36 @@ struct InstanceChannel
 {
     QString serverName;
     QString lockFilePath;
-    QLocalServer::SocketOptions socketOptions;
 };
 
 InstanceChannel instanceChannel(const QString& name);
 
-// Lets the running copy at the other end of the connected socket bring its window
-// to the front when it answers: Windows keeps a process in the background from
-// taking the foreground unless the one in front allows it.
-void allowServerToTakeFocus(QLocalSocket& socket);
+// Connects to the copy listening on serverName, waiting up to connectWaitMs, lets it
+// take the foreground, and sends the bytes (waiting up to writeWaitMs for them to
+// go). False when no copy accepted the connection.
+bool sendToRunningCopy(const QString& serverName, const QByteArray& bytes, int connectWaitMs, int writeWaitMs);
+
+// The running copy's end: a local socket server, reachable by this user only.
+class InstanceServer : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit InstanceServer(QObject* parent = nullptr);
+    ~InstanceServer() override;
+
+    bool listen(const QString& serverName);
+    // Removes a name that a copy which is gone left behind.
+    static void removeServer(const QString& serverName);
+
+    // Takes the next waiting connection, reads what it sends within readWaitMs and
+    // closes it. Empty when none waits or it sent nothing in time.
+    QByteArray readNextRequest(int readWaitMs);
+
+signals:
+    void newConnection();
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
