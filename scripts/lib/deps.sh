@@ -5,7 +5,7 @@ RK_BUILD_PACKAGES=(
     cmake make g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libqt6svg6
     libgl-dev libxkbcommon-dev libxcb1-dev libxcb-screensaver0-dev libxcb-sync-dev libxcb-xinerama0-dev
-    qt6-wayland-dev qt6-wayland libwayland-dev wayland-protocols plasma-wayland-protocols
+    qt6-wayland-dev qt6-base-private-dev qt6-wayland libwayland-dev wayland-protocols plasma-wayland-protocols
 )
 # A virtual display with a tray, and fonts for both languages.
 RK_DISPLAY_PACKAGES=(xvfb xauth jwm x11-utils fonts-dejavu-core fonts-wqy-microhei)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # What the program finds in the session: --help and --version with no display, and
-# --diagnose with none, on X11 (jwm's tray) and on a headless sway; and a tray that
+# --diagnose with none, on X11 (jwm's tray), on a headless sway and weston; and a tray that
 # is a StatusNotifier host coming five seconds after the program gets its icon.
 source "$(dirname "$0")/lib.sh" "$@"
 WATCHER=$(dirname "$RK_PROBE")/rk-snwatcher
@@ -19,7 +19,11 @@ check "--diagnose on X11" eval 'run DISPLAY="$DISPLAY" && says "platform: xcb" &
 if start_compositor sway sway -c /dev/null; then
     check "--diagnose on Wayland" eval 'run WAYLAND_DISPLAY="$WAYLAND_DISPLAY" QT_QPA_PLATFORM=wayland &&
         says "platform: wayland" && says "idle time: the compositor'"'"'s org_kde_kwin_idle" &&
-        says "input hold: none" && says "system tray: none now"'
+        says "input hold: the compositor'"'"'s shortcuts inhibited on the break screen" && says "system tray: none now"'
+fi
+if start_compositor weston weston --backend=headless-backend.so --socket=wayland-rk; then
+    check "--diagnose on a compositor that offers neither" eval 'run WAYLAND_DISPLAY="$WAYLAND_DISPLAY" QT_QPA_PLATFORM=wayland &&
+        says "idle time: unknown" && says "input hold: none: the compositor offers no keyboard-shortcuts-inhibit"'
 fi
 rk_stop_x_session
 

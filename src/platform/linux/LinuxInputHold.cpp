@@ -1,9 +1,11 @@
+#include "WaylandModule.h"
 #include "X11Connection.h"
 #include "platform/HangWatchdog.h"
 #include "platform/InputHold.h"
 
 #include <QDebug>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -11,6 +13,8 @@
 #include <xcb/xcb.h>
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcHold, "respitekeeper.hold", QtInfoMsg)
 
 // X11: an active keyboard grab and a pointer grab confined to the break window.
 // Events for the program's own windows still arrive as usual (owner events), so the
@@ -109,28 +113,107 @@ private:
     bool m_held = false;
 };
 
-// Wayland and displays without X11: the break screen still covers the screens, but
-// the input cannot be held.
+// Wayland lets no client grab the input. What a compositor may offer instead: its
+// shortcuts (window switching, workspaces, launchers) go to the break screen while
+// it has the keyboard focus. So the break screen asks for that, and takes the focus
+// back when something else took it; the pointer stays free, and a click on another
+// program's window is undone at the next renewal. The compositor drops the
+// inhibition with the program's connection, so a crash leaves nothing held; a hang
+// is ended by the watchdog.
+class WaylandInputHold : public InputHold
+{
+public:
+    explicit WaylandInputHold(std::unique_ptr<ShortcutsInhibitor> inhibitor)
+        : m_inhibitor(std::move(inhibitor))
+    {
+        m_renew.setInterval(RenewMs);
+        QObject::connect(&m_renew, &QTimer::timeout, [this] { renew(); });
+    }
+    ~WaylandInputHold() override { release(); }
+
+    bool canHold() const override { return true; }
+    QString description() const override
+    {
+        return QStringLiteral("the compositor's shortcuts inhibited on the break screen "
+                              "(keyboard-shortcuts-inhibit-unstable-v1), the focus taken back; the pointer is free");
+    }
+    bool isHeld() const override { return m_window && m_inhibitor->isActive(); }
+
+    void setHold(QWidget* window, bool on) override
+    {
+        release();
+        if (!on || !window)
+            return;
+        m_window = window;
+        m_watchdog.arm();
+        renew();
+        m_renew.start();
+    }
+
+private:
+    static constexpr int RenewMs = 250;
+
+    void renew()
+    {
+        if (!m_window) {
+            release();
+            return;
+        }
+        m_inhibitor->inhibit(m_window->windowHandle());
+        if (m_inhibitor->isActive() != m_toldActive) {
+            m_toldActive = !m_toldActive;
+            qCDebug(lcHold) << (m_toldActive ? "the compositor's shortcuts go to the break screen"
+                                             : "the compositor's shortcuts are its own again");
+        }
+        // Taken back: the screen (a compositor ends full screen when it focuses another
+        // window) and the focus, which the compositor gives as its policy allows. The
+        // break screen's own button stays in reach: it is on this window.
+        if (!m_window->isVisible())
+            return;
+        if (!(m_window->windowState() & Qt::WindowFullScreen))
+            m_window->setWindowState(m_window->windowState() | Qt::WindowFullScreen);
+        if (!m_window->isActiveWindow())
+            m_window->activateWindow();
+    }
+
+    void release()
+    {
+        m_renew.stop();
+        m_watchdog.disarm();
+        m_inhibitor->inhibit(nullptr);
+        m_window = nullptr;
+        if (std::exchange(m_toldActive, false))
+            qCDebug(lcHold) << "the compositor's shortcuts are its own again";
+    }
+
+    std::unique_ptr<ShortcutsInhibitor> m_inhibitor;
+    QPointer<QWidget> m_window;
+    QTimer m_renew;
+    HangWatchdog m_watchdog;
+    bool m_toldActive = false;
+};
+
+// Displays without X11 whose compositor offers no inhibition: the break screen
+// still covers the screens, but the input cannot be held.
 class NoInputHold : public InputHold
 {
 public:
+    explicit NoInputHold(QString why)
+        : m_why(std::move(why))
+    {}
     bool canHold() const override { return false; }
-    QString description() const override
-    {
-        return QStringLiteral("none: the %1 platform lets no program hold keyboard and pointer")
-            .arg(QGuiApplication::platformName());
-    }
+    QString description() const override { return QStringLiteral("none: ") + m_why; }
     bool isHeld() const override { return false; }
     void setHold(QWidget*, bool on) override
     {
         if (on && !m_told) {
             m_told = true;
-            qDebug() << "Input hold is not available on the" << QGuiApplication::platformName()
-                     << "platform; the break screen does not hold keyboard and mouse";
+            qInfo("The break screen does not hold keyboard and mouse: %s", qPrintable(m_why));
         }
     }
 
 private:
+    QString m_why;
     bool m_told = false;
 };
 
@@ -140,5 +223,13 @@ std::unique_ptr<InputHold> createInputHold()
 {
     if (xcb_connection_t* connection = x11Connection())
         return std::make_unique<X11InputHold>(connection);
-    return std::make_unique<NoInputHold>();
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        auto entry = reinterpret_cast<WaylandShortcutsInhibitorEntry>(waylandModuleEntry(RK_WAYLAND_SHORTCUTS_ENTRY));
+        if (ShortcutsInhibitor* inhibitor = entry ? entry() : nullptr)
+            return std::make_unique<WaylandInputHold>(std::unique_ptr<ShortcutsInhibitor>(inhibitor));
+        return std::make_unique<NoInputHold>(
+            QStringLiteral("the compositor offers no keyboard-shortcuts-inhibit-unstable-v1"));
+    }
+    return std::make_unique<NoInputHold>(QStringLiteral("the %1 platform lets no program hold keyboard and pointer")
+                                             .arg(QGuiApplication::platformName()));
 }

@@ -1,4 +1,4 @@
-#include "WaylandIdleSource.h"
+#include "WaylandModule.h"
 #include "X11Connection.h"
 #include "platform/LastInputSource.h"
 #include "platform/NotifiedLastInputSource.h"
@@ -10,7 +10,6 @@
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
 #include <QGuiApplication>
-#include <QLibrary>
 
 #include <cstddef>
 #include <cstring>
@@ -254,20 +253,10 @@ private:
     uint m_backWatch = 0;
 };
 
-// The Wayland module: beside the program (a build tree), or where it is installed.
 std::unique_ptr<LastInputSource> createWaylandIdleSource(qint64 awayAfterMs)
 {
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    QStringList folders{programFolder, programFolder + QStringLiteral("/" RK_MODULE_DIR)};
-    if (!qEnvironmentVariableIsEmpty("RESPITEKEEPER_MODULE_DIR"))
-        folders.prepend(qEnvironmentVariable("RESPITEKEEPER_MODULE_DIR"));
-    for (const QString& folder : std::as_const(folders)) {
-        QLibrary module(folder + QStringLiteral("/respitekeeper-wayland"));
-        if (auto entry = reinterpret_cast<WaylandIdleSourceEntry>(module.resolve(RK_WAYLAND_IDLE_ENTRY)))
-            return std::unique_ptr<LastInputSource>(entry(awayAfterMs));
-    }
-    qWarning("The program's Wayland module (respitekeeper-wayland.so) is missing");
-    return nullptr;
+    auto entry = reinterpret_cast<WaylandIdleSourceEntry>(waylandModuleEntry(RK_WAYLAND_IDLE_ENTRY));
+    return std::unique_ptr<LastInputSource>(entry ? entry(awayAfterMs) : nullptr);
 }
 
 class UnknownLastInputSource : public LastInputSource

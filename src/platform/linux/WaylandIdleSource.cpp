@@ -1,44 +1,12 @@
-#include "WaylandIdleSource.h"
-
+#include "WaylandGlobals.h"
+#include "WaylandModule.h"
 #include "platform/NotifiedLastInputSource.h"
 #include "qwayland-ext-idle-notify-v1.h"
 #include "qwayland-idle.h"
 
 #include <QtWaylandClient/QWaylandClientExtensionTemplate>
-#include <wayland-client-protocol.h>
 
 namespace {
-
-// The globals are bound at once: Qt already knows the registry's contents.
-template <typename Extension> bool bindNow(Extension& extension)
-{
-    QMetaObject::invokeMethod(&extension, "initialize", Qt::DirectConnection);
-    return extension.isActive();
-}
-
-// A seat of our own, for the requests that name one.
-class Seat : public QWaylandClientExtension
-{
-public:
-    Seat()
-        : QWaylandClientExtension(1)
-    {}
-    ~Seat() override
-    {
-        if (m_seat)
-            wl_seat_destroy(m_seat);
-    }
-    const wl_interface* extensionInterface() const override { return &wl_seat_interface; }
-    void bind(wl_registry* registry, int id, int) override
-    {
-        if (!m_seat)
-            m_seat = static_cast<wl_seat*>(wl_registry_bind(registry, uint32_t(id), &wl_seat_interface, 1));
-    }
-    wl_seat* seat() const { return m_seat; }
-
-private:
-    wl_seat* m_seat = nullptr;
-};
 
 class IdleNotifier : public QWaylandClientExtensionTemplate<IdleNotifier>, public QtWayland::ext_idle_notifier_v1
 {
@@ -95,7 +63,7 @@ protected:
 template <typename Source, typename Global> class Bound : public Source
 {
 public:
-    Bound(qint64 awayAfterMs, std::unique_ptr<Global> global, std::unique_ptr<Seat> seat)
+    Bound(qint64 awayAfterMs, std::unique_ptr<Global> global, std::unique_ptr<WaylandSeat> seat)
         : Source(awayAfterMs, *global, seat->seat())
         , m_global(std::move(global))
         , m_seat(std::move(seat))
@@ -111,14 +79,14 @@ public:
 
 private:
     std::unique_ptr<Global> m_global;
-    std::unique_ptr<Seat> m_seat;
+    std::unique_ptr<WaylandSeat> m_seat;
 };
 
 } // namespace
 
 static std::unique_ptr<LastInputSource> createWaylandIdleSource(qint64 awayAfterMs)
 {
-    auto seat = std::make_unique<Seat>();
+    auto seat = std::make_unique<WaylandSeat>();
     if (!bindNow(*seat) || !seat->seat())
         return nullptr;
     if (auto notifier = std::make_unique<IdleNotifier>(); bindNow(*notifier)) {

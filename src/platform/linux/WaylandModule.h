@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/InputHold.h"
+#include "platform/LastInputSource.h"
+
+#include <QFunctionPointer>
+
+class QWindow;
+
+// What the program takes from the Wayland compositor it runs on lives in a module
+// of its own, loaded only in a Wayland session, so that the program does not carry
+// Qt's Wayland client library on X11. Each entry answers null where the compositor
+// offers nothing for the need.
+//
+// The idle notices: ext-idle-notify-v1 where it is offered, else KDE's
+// org_kde_kwin_idle.
+#define RK_WAYLAND_IDLE_ENTRY "respitekeeperWaylandIdleSource"
+// The compositor's shortcuts (window switching, workspaces, its launcher) sent to
+// one window instead, while that window has the keyboard focus:
+// keyboard-shortcuts-inhibit-unstable-v1.
+#define RK_WAYLAND_SHORTCUTS_ENTRY "respitekeeperWaylandShortcutsInhibitor"
+
+class ShortcutsInhibitor
+{
+public:
+    virtual ~ShortcutsInhibitor() = default;
+    // Inhibits the shortcuts on the window's surface, once per surface the window
+    // shows; null ends it.
+    virtual void inhibit(QWindow* window) = 0;
+    // Whether the compositor reports the inhibition in force.
+    virtual bool isActive() const = 0;
+};
+
+extern "C" {
+using WaylandIdleSourceEntry = LastInputSource* (*)(qint64 awayAfterMs);
+using WaylandShortcutsInhibitorEntry = ShortcutsInhibitor* (*)();
+}
+
+// The entry of that name in the module (beside the program, or where it is
+// installed); null, and a warning once, when the module is missing.
+QFunctionPointer waylandModuleEntry(const char* name);
