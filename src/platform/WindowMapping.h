@@ -12,3 +12,8 @@ bool isWindowMappedOnDisplay(const QWidget* window);
 // Takes the window off the screen on the display server, bypassing the toolkit's
 // own idea of whether it is shown.
 void withdrawWindow(const QWidget* window);
+
+// Whether the program places its own windows. A Wayland compositor places every
+// window itself; a tiling one floats a window of fixed size instead of giving it a
+// tile of its own.
+bool programPlacesWindows();

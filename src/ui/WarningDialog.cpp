@@ -1,5 +1,6 @@
 #include "WarningDialog.h"
 
+#include "platform/WindowMapping.h"
 #include "settings/SettingsManager.h"
 
 #include <QEvent>
@@ -48,6 +49,9 @@ void WarningDialog::ensureBuilt()
     layout->addWidget(m_messageLabel);
 
     m_postponeButton = new QPushButton(tr("Postpone"), this);
+    // Where a compositor gives the popup the focus anyway, a Space or Enter typed
+    // for the window the user works in must not postpone.
+    m_postponeButton->setFocusPolicy(Qt::NoFocus);
     m_postponeButton->setObjectName(QStringLiteral("postponeButton"));
     m_postponeButton->setCursor(Qt::PointingHandCursor);
     connect(m_postponeButton, &QPushButton::clicked, this, &WarningDialog::onPostponeClicked);
@@ -104,6 +108,8 @@ void WarningDialog::moveToCorner()
     const int height = std::max(140, sizeHint().height());
     resize(360, height);
     move(area.right() - 380, area.bottom() - 20 - height);
+    if (!programPlacesWindows())
+        setFixedSize(size());
 }
 
 QString WarningDialog::breakTitle() const

@@ -27,19 +27,29 @@ alt_tab() {
 alt_tab_goes_to() { [ "$(alt_tab)" = "$1" ]; }
 log_has() { [ "$(grep -c "$1" "$E2E_TMP/program.log")" -ge "${2:-1}" ]; }
 
-export QT_QPA_PLATFORM=wayland QT_LOGGING_RULES="respitekeeper.hold.debug=true"
-store_settings microBreakInterval=4 microBreakDuration=15 autoStartAtBoot=false
-start_program
-check "before the break, Alt+Tab is the compositor's" alt_tab_goes_to compositor
-check "the break holds the compositor's shortcuts" rk_wait_for 40 log_has "shortcuts go to the break screen"
-check "Alt+Tab during the break goes to the break screen" alt_tab_goes_to program
-# Another window takes the focus (sway then ends the break screen's full screen).
+windows() { swaymsg -t get_tree | jq -r '.. | objects | select(.type == "con" or .type == "floating_con") |
+    "\(.app_id) \(.type) \(.rect.width) \(.focused) \(.fullscreen_mode)"' | sort; }
+# The window the user works in.
 as_sway weston-flower >/dev/null 2>&1 &
 E2E_PIDS+=($!)
+rk_wait_for 10 eval 'windows | grep -q flower'
+
+export QT_QPA_PLATFORM=wayland QT_LOGGING_RULES="respitekeeper.hold.debug=true"
+store_settings microBreakInterval=12 microBreakDuration=15 autoStartAtBoot=false
+start_program
+check "before the break, Alt+Tab is the compositor's" alt_tab_goes_to compositor
+# sway floats a window of fixed size, and gives it the focus: the keys typed next go to the popup.
+popup_floats() { windows | grep -q "^respitekeeper floating_con 360 true " && windows | grep -q "flower con 800 "; }
+check "the countdown popup floats; the window in use keeps the whole output" rk_wait_for 20 popup_floats
+as_sway wtype " " -k Return
+check "the break holds the compositor's shortcuts (a key typed into the popup did not postpone)" \
+    rk_wait_for 40 log_has "shortcuts go to the break screen"
+check "Alt+Tab during the break goes to the break screen" alt_tab_goes_to program
+# Another window takes the focus (sway then ends the break screen's full screen).
 focus_flower() { swaymsg '[app_id=org.freedesktop.weston.flower] focus' >/dev/null; }
-in_front() { [ "$(swaymsg -t get_tree | jq -r '.. | objects | select(.focused) | "\(.app_id) \(.fullscreen_mode)"')" = "$1" ]; }
+in_front() { windows | grep -q "^respitekeeper con 800 true 1$"; }
 check "another window takes the focus" rk_wait_for 10 focus_flower
-check "the break screen takes it back, full screen" rk_wait_for 5 in_front "respitekeeper 1"
+check "the break screen takes it back, full screen" rk_wait_for 5 in_front
 released() { rk_wait_for 30 log_has "shortcuts are its own again" && alt_tab_goes_to compositor; }
 check "after the break, Alt+Tab is the compositor's again" released
 check "the next break holds them again" rk_wait_for 40 log_has "shortcuts go to the break screen" 2

@@ -1,6 +1,7 @@
 #include "X11Connection.h"
 #include "platform/WindowMapping.h"
 
+#include <QGuiApplication>
 #include <QWidget>
 
 #include <cstdlib>
@@ -33,4 +34,9 @@ void withdrawWindow(const QWidget* window)
     event.window = id;
     event.from_configure = 0;
     sendToWindowManager(connection, &event);
+}
+
+bool programPlacesWindows()
+{
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }

@@ -16,3 +16,8 @@ void withdrawWindow(const QWidget* window)
     if (window && window->internalWinId())
         ShowWindow(reinterpret_cast<HWND>(window->internalWinId()), SW_HIDE);
 }
+
+bool programPlacesWindows()
+{
+    return true;
+}
