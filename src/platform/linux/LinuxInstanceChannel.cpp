@@ -100,7 +100,7 @@ constexpr qsizetype MaxRequestBytes = 64 * 1024;
 
 bool sendToRunningCopy(const QString& serverName, const QByteArray& bytes, int connectWaitMs, int writeWaitMs)
 {
-    sockaddr_un address;
+    sockaddr_un address = {};
     if (!socketAddress(serverName, address))
         return false;
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -146,7 +146,7 @@ InstanceServer::~InstanceServer()
 
 bool InstanceServer::listen(const QString& serverName)
 {
-    sockaddr_un address;
+    sockaddr_un address = {};
     if (d->fd >= 0 || !socketAddress(serverName, address))
         return false;
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
