@@ -16,33 +16,19 @@ namespace {
 
 Q_LOGGING_CATEGORY(lcHold, "respitekeeper.hold", QtInfoMsg)
 
-// X11: an active keyboard grab and a pointer grab confined to the break window.
-// Events for the program's own windows still arrive as usual (owner events), so the
-// break screen's button works; no other client gets a key or a click. The X server
-// drops both grabs when the program's connection ends, so a crash leaves nothing
-// held; a hang is ended by the watchdog.
-//
-// A grab can be lost without notice: the toolkit drops the program's grabs when one
-// of its popups closes, and a window that was just shown is not viewable yet. So
-// while the hold is wanted, the grabs are taken again every quarter second; taking
-// a grab this client already holds costs one round trip and changes nothing.
-class X11InputHold : public InputHold
+// What every hold here shares: while the hold is wanted it is taken again every
+// quarter second (it can be lost without notice), it is let go on every way out,
+// and a program that hangs while holding is ended by the watchdog.
+class RenewedInputHold : public InputHold
 {
 public:
-    explicit X11InputHold(xcb_connection_t* connection)
-        : m_connection(connection)
+    RenewedInputHold()
     {
         m_renew.setInterval(RenewMs);
-        QObject::connect(&m_renew, &QTimer::timeout, [this] { grab(); });
+        QObject::connect(&m_renew, &QTimer::timeout, [this] { renew(); });
     }
 
-    ~X11InputHold() override { release(); }
-
-    bool canHold() const override { return true; }
-    QString description() const override { return QStringLiteral("X11 keyboard and pointer grabs"); }
-    bool isHeld() const override { return m_held; }
-
-    void setHold(QWidget* window, bool on) override
+    void setHold(QWidget* window, bool on) final
     {
         release();
         if (!on || !window)
@@ -50,20 +36,67 @@ public:
         m_window = window;
         m_wanted = true;
         m_watchdog.arm();
-        grab();
+        renew();
         m_renew.start();
+    }
+
+protected:
+    // Takes the hold for the window (again); called at every renewal.
+    virtual void take(QWidget* window) = 0;
+    // Lets go of what take() got.
+    virtual void letGo() = 0;
+    QWidget* heldWindow() const { return m_window; }
+
+    // Also for the subclasses' destructors: letGo() cannot be reached from this one.
+    void release()
+    {
+        m_renew.stop();
+        m_watchdog.disarm();
+        if (std::exchange(m_wanted, false))
+            letGo();
+        m_window = nullptr;
     }
 
 private:
     static constexpr int RenewMs = 250;
 
-    void grab()
+    void renew()
     {
-        if (!m_window) {
+        if (m_window)
+            take(m_window);
+        else
             release();
-            return;
-        }
-        const xcb_window_t window = xcb_window_t(m_window->winId());
+    }
+
+    QPointer<QWidget> m_window;
+    QTimer m_renew;
+    HangWatchdog m_watchdog;
+    bool m_wanted = false;
+};
+
+// X11: an active keyboard grab and a pointer grab confined to the break window.
+// Events for the program's own windows still arrive as usual (owner events), so the
+// break screen's button works; no other client gets a key or a click. The X server
+// drops both grabs when the program's connection ends, so a crash leaves nothing
+// held. The toolkit drops the program's grabs when one of its popups closes, and a
+// window that was just shown is not viewable yet: hence the renewals; taking a grab
+// this client already holds costs one round trip and changes nothing.
+class X11InputHold : public RenewedInputHold
+{
+public:
+    explicit X11InputHold(xcb_connection_t* connection)
+        : m_connection(connection)
+    {}
+    ~X11InputHold() override { release(); }
+
+    bool canHold() const override { return true; }
+    QString description() const override { return QStringLiteral("X11 keyboard and pointer grabs"); }
+    bool isHeld() const override { return m_held; }
+
+protected:
+    void take(QWidget* holder) override
+    {
+        const xcb_window_t window = xcb_window_t(holder->winId());
         xcb_grab_keyboard_reply_t* keyboard = xcb_grab_keyboard_reply(
             m_connection,
             xcb_grab_keyboard(m_connection, 1, window, XCB_CURRENT_TIME, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC),
@@ -91,25 +124,16 @@ private:
         m_held = keyboardHeld && pointerHeld;
     }
 
-    void release()
+    void letGo() override
     {
-        m_renew.stop();
-        m_watchdog.disarm();
-        if (m_wanted) {
-            xcb_ungrab_pointer(m_connection, XCB_CURRENT_TIME);
-            xcb_ungrab_keyboard(m_connection, XCB_CURRENT_TIME);
-            xcb_flush(m_connection);
-        }
+        xcb_ungrab_pointer(m_connection, XCB_CURRENT_TIME);
+        xcb_ungrab_keyboard(m_connection, XCB_CURRENT_TIME);
+        xcb_flush(m_connection);
         m_held = false;
-        m_wanted = false;
-        m_window = nullptr;
     }
 
+private:
     xcb_connection_t* m_connection;
-    QPointer<QWidget> m_window;
-    QTimer m_renew;
-    HangWatchdog m_watchdog;
-    bool m_wanted = false;
     bool m_held = false;
 };
 
@@ -118,17 +142,13 @@ private:
 // it has the keyboard focus. So the break screen asks for that, and takes the focus
 // back when something else took it; the pointer stays free, and a click on another
 // program's window is undone at the next renewal. The compositor drops the
-// inhibition with the program's connection, so a crash leaves nothing held; a hang
-// is ended by the watchdog.
-class WaylandInputHold : public InputHold
+// inhibition with the program's connection, so a crash leaves nothing held.
+class WaylandInputHold : public RenewedInputHold
 {
 public:
     explicit WaylandInputHold(std::unique_ptr<ShortcutsInhibitor> inhibitor)
         : m_inhibitor(std::move(inhibitor))
-    {
-        m_renew.setInterval(RenewMs);
-        QObject::connect(&m_renew, &QTimer::timeout, [this] { renew(); });
-    }
+    {}
     ~WaylandInputHold() override { release(); }
 
     bool canHold() const override { return true; }
@@ -137,29 +157,12 @@ public:
         return QStringLiteral("the compositor's shortcuts inhibited on the break screen "
                               "(keyboard-shortcuts-inhibit-unstable-v1), the focus taken back; the pointer is free");
     }
-    bool isHeld() const override { return m_window && m_inhibitor->isActive(); }
+    bool isHeld() const override { return heldWindow() && m_inhibitor->isActive(); }
 
-    void setHold(QWidget* window, bool on) override
+protected:
+    void take(QWidget* window) override
     {
-        release();
-        if (!on || !window)
-            return;
-        m_window = window;
-        m_watchdog.arm();
-        renew();
-        m_renew.start();
-    }
-
-private:
-    static constexpr int RenewMs = 250;
-
-    void renew()
-    {
-        if (!m_window) {
-            release();
-            return;
-        }
-        m_inhibitor->inhibit(m_window->windowHandle());
+        m_inhibitor->inhibit(window->windowHandle());
         if (m_inhibitor->isActive() != m_toldActive) {
             m_toldActive = !m_toldActive;
             qCDebug(lcHold) << (m_toldActive ? "the compositor's shortcuts go to the break screen"
@@ -168,28 +171,23 @@ private:
         // Taken back: the screen (a compositor ends full screen when it focuses another
         // window) and the focus, which the compositor gives as its policy allows. The
         // break screen's own button stays in reach: it is on this window.
-        if (!m_window->isVisible())
+        if (!window->isVisible())
             return;
-        if (!(m_window->windowState() & Qt::WindowFullScreen))
-            m_window->setWindowState(m_window->windowState() | Qt::WindowFullScreen);
-        if (!m_window->isActiveWindow())
-            m_window->activateWindow();
+        if (!(window->windowState() & Qt::WindowFullScreen))
+            window->setWindowState(window->windowState() | Qt::WindowFullScreen);
+        if (!window->isActiveWindow())
+            window->activateWindow();
     }
 
-    void release()
+    void letGo() override
     {
-        m_renew.stop();
-        m_watchdog.disarm();
         m_inhibitor->inhibit(nullptr);
-        m_window = nullptr;
         if (std::exchange(m_toldActive, false))
             qCDebug(lcHold) << "the compositor's shortcuts are its own again";
     }
 
+private:
     std::unique_ptr<ShortcutsInhibitor> m_inhibitor;
-    QPointer<QWidget> m_window;
-    QTimer m_renew;
-    HangWatchdog m_watchdog;
     bool m_toldActive = false;
 };
 
