@@ -1,6 +1,9 @@
 #include "TestHelpers.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProgressBar>
+#include <qpa/qplatformnativeinterface.h>
 
 namespace {
 struct Screen : LoadedSettings
@@ -80,6 +83,27 @@ private slots:
             QVERIFY(log.held);
         }
         QVERIFY(!log.held);
+    }
+
+    // A monitor narrower than the bar and its margins (a small one, or one scaled
+    // up) comes during a break: the window takes its size, no more, and the bar
+    // fits in it.
+    void narrowScreen()
+    {
+        auto* native = QGuiApplication::platformNativeInterface();
+        using Configure = void (*)(const QJsonObject&, QPlatformNativeInterface*);
+        using Configuration = QJsonObject (*)(QPlatformNativeInterface*);
+        const auto configure = reinterpret_cast<Configure>(native->nativeResourceForIntegration("setConfiguration"));
+        const QJsonObject twoScreens =
+            reinterpret_cast<Configuration>(native->nativeResourceForIntegration("configuration"))(native);
+        Screen s;
+        s.overlay.showBreak(Micro, "Stretch", 20);
+        configure(QJsonDocument::fromJson(R"({"screens": [{"name": "left", "width": 640, "height": 480}]})").object(),
+                  native);
+        QTRY_COMPARE(s.overlay.geometry(), QRect(0, 0, 640, 480));
+        const QRect bar = child<QProgressBar>(&s.overlay, "progressBar")->geometry();
+        configure(twoScreens, native);
+        QVERIFY2(QRect(0, 0, 640, 480).contains(bar), qPrintable(QDebug::toString(bar)));
     }
 };
 

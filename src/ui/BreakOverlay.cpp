@@ -32,6 +32,7 @@ constexpr int UnmapChecks = 12;
 // manager has not made it so.
 constexpr int CoverCheckIntervalMs = 250;
 constexpr int CoverChecks = 12;
+constexpr int ProgressBarWidth = 700;
 
 // A window that only shows the break colour, on a monitor the break screen itself
 // cannot reach.
@@ -94,6 +95,9 @@ void BreakOverlay::ensureBuilt()
     if (m_countdownLabel)
         return;
     auto* layout = new QVBoxLayout(this);
+    // The screen decides the window's size, never its contents: a compositor ends a
+    // client whose full-screen window is larger than the output it was given.
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
     layout->setContentsMargins(60, 60, 60, 60);
     layout->setSpacing(16);
     layout->addStretch(1);
@@ -109,7 +113,7 @@ void BreakOverlay::ensureBuilt()
     m_progressBar->setValue(0);
     m_progressBar->setTextVisible(false);
     m_progressBar->setFixedHeight(6);
-    m_progressBar->setFixedWidth(700);
+    m_progressBar->setFixedWidth(ProgressBarWidth);
     m_progressBar->hide();
     layout->addWidget(m_progressBar, 0, Qt::AlignCenter);
 
@@ -289,6 +293,7 @@ void BreakOverlay::applyScreenGeometry()
         // The first covered screen is the primary one, or the only one.
         setScreen(screens.first());
         setGeometry(screens.first()->geometry());
+        fitProgressBar();
         updateScreenCovers();
         return;
     }
@@ -296,6 +301,7 @@ void BreakOverlay::applyScreenGeometry()
     for (const QScreen* screen : screens)
         area = area | screen->geometry();
     setGeometry(area);
+    fitProgressBar();
     // A window manager fits a full-screen window to one monitor unless told which,
     // and may act late: the break screen checks until it covers its whole area.
     if (isVisible()) {
@@ -303,6 +309,14 @@ void BreakOverlay::applyScreenGeometry()
         checkCover();
         m_coverCheck.start();
     }
+}
+
+// A monitor narrower than the bar and the margins (a small one, or one scaled up)
+// gets a narrower bar.
+void BreakOverlay::fitProgressBar()
+{
+    const QMargins margins = layout()->contentsMargins();
+    m_progressBar->setFixedWidth(qBound(0, width() - margins.left() - margins.right(), ProgressBarWidth));
 }
 
 void BreakOverlay::updateScreenCovers()

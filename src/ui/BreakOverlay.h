@@ -54,6 +54,7 @@ private:
     QList<QScreen*> coveredScreens() const;
     QRect nativeScreenArea() const;
     void applyScreenGeometry();
+    void fitProgressBar();
     void checkCover();
     void connectScreenSignals();
     void disconnectScreenSignals();

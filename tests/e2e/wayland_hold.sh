@@ -13,7 +13,8 @@ E2E_PIDS+=($!)
 # its mark is there, sway has dealt with every key typed before it.
 printf '%s\n' "output HEADLESS-1 resolution 800x600" "focus_on_window_activation focus" \
     "bindsym Mod1+Tab exec touch switched" "bindsym --inhibited Mod4+F12 exec touch handled" >"$E2E_TMP/sway.conf"
-start_compositor sway sway -c "$E2E_TMP/sway.conf" || exit 77
+# -Dnoscanout: grim reads what sway draws (see wayland_break.sh).
+start_compositor sway sway -Dnoscanout -c "$E2E_TMP/sway.conf" || exit 77
 SWAY=$E2E_TMP/sway
 export SWAYSOCK
 SWAYSOCK=$(find "$SWAY/run" -maxdepth 1 -type s -name 'sway-ipc.*')
