@@ -2,7 +2,8 @@
 # The break screen on two Wayland outputs, on a compositor that offers what the
 # program uses (a headless sway) and on one that offers none of it (weston, its two
 # outputs windows on a bare X display): each output covered in the break colour
-# while the break lasts, and both free again after it. The tray is a StatusNotifier
+# while the break lasts (on sway also an output that comes during it), and both free
+# again after it. The tray is a StatusNotifier
 # host on a session bus of the test's own.
 source "$(dirname "$0")/lib.sh" "$@"
 start_session_bus
@@ -19,23 +20,35 @@ output_is() {
 }
 covered() { shoot && output_is 1 "$GREEN" && output_is 2 "$GREEN"; }
 uncovered() { shoot && ! output_is 1 "$GREEN" && ! output_is 2 "$GREEN"; }
-break_on_both_outputs() { # COMPOSITOR
-    store_settings microBreakInterval=3 microBreakDuration=10 backgroundColor=#2e7d32 autoStartAtBoot=false
+during_break() { :; }
+break_on_both_outputs() { # COMPOSITOR BREAK_SECONDS; during_break runs while the break shows
+    store_settings microBreakInterval=3 "microBreakDuration=$2" backgroundColor=#2e7d32 autoStartAtBoot=false
     start_program
     check "$1: the break screen covers both outputs in its colour" rk_wait_for 40 covered
     cp "$SHOTS/1.png" "$RK_ARTIFACTS/$E2E_NAME-$1-1.png" && cp "$SHOTS/2.png" "$RK_ARTIFACTS/$E2E_NAME-$1-2.png"
+    during_break "$1"
     check "$1: and neither after the break" rk_wait_for 30 uncovered
     check "$1: the program is still running" alive "$E2E_LAST_PID"
     stop_program "$E2E_LAST_PID"
 }
 
 printf '%s\n' "output HEADLESS-1 resolution 800x600 position 0 0" "output HEADLESS-2 resolution 800x600 position 800 0" \
-    >"$E2E_TMP/sway.conf"
+    "output HEADLESS-3 resolution 800x600 position 1600 0" >"$E2E_TMP/sway.conf"
 # Without -Dnoscanout sway shows a full-screen window by scanning its buffer out, and
 # grim of an output whose window has not changed since reads sway's last own picture.
 if start_compositor sway env WLR_HEADLESS_OUTPUTS=2 sway -Dnoscanout -c "$E2E_TMP/sway.conf"; then
+    export SWAYSOCK
+    SWAYSOCK=$(find "$E2E_TMP/sway/run" -maxdepth 1 -type s -name 'sway-ipc.*')
     shoot() { grim -o HEADLESS-1 "$SHOTS/1.png" && grim -o HEADLESS-2 "$SHOTS/2.png"; }
-    break_on_both_outputs sway
+    third_covered() { grim -o HEADLESS-3 "$SHOTS/3.png" && output_is 3 "$GREEN"; }
+    during_break() {
+        swaymsg create_output >/dev/null
+        check "sway: an output that comes during the break is covered too" rk_wait_for 10 third_covered
+        swaymsg output HEADLESS-3 disable >/dev/null
+        check "sway: when it goes, the others stay covered" rk_wait_for 5 covered
+    }
+    break_on_both_outputs sway 25
+    during_break() { :; }
     sway_ran=1
 fi
 
@@ -49,7 +62,7 @@ if start_compositor weston env DISPLAY="$DISPLAY" weston --backend=x11-backend.s
             convert "$SHOTS"/wayland-screenshot-*.png -crop 800x600+0+0 +repage "$SHOTS/1.png" &&
             convert "$SHOTS"/wayland-screenshot-*.png -crop 800x600+800+0 +repage "$SHOTS/2.png"
     }
-    break_on_both_outputs weston
+    break_on_both_outputs weston 10
     check "weston: the log says nothing holds the input there" \
         grep -q "does not hold keyboard and mouse: the compositor offers no" "$E2E_TMP/program.log"
 elif [ -z "${sway_ran:-}" ]; then
