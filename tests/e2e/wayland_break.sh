@@ -3,7 +3,7 @@
 # program uses (a headless sway) and on one that offers none of it (weston, its two
 # outputs windows on a bare X display): each output covered in the break colour
 # while the break lasts (on sway also an output that comes during it), and both free
-# again after it. The tray is a StatusNotifier host on a session bus of the test's
+# again after it; on KWin, that it grants the break screen its shortcuts. The tray is a StatusNotifier host on a session bus of the test's
 # own.
 source "$(dirname "$0")/lib.sh" "$@"
 start_session_bus
@@ -52,6 +52,22 @@ if start_compositor sway env WLR_HEADLESS_OUTPUTS=2 sway -Dnoscanout -c "$E2E_TM
     sway_ran=1
 fi
 
+# KWin gives a test neither keys nor pictures; what it shows is whether it grants the
+# break screen its shortcuts, and takes them back.
+cp /usr/bin/kwin_wayland "$E2E_TMP/kwin_wayland" 2>/dev/null
+if start_compositor kwin "$E2E_TMP/kwin_wayland" --virtual --no-lockscreen --socket wayland-rk \
+    --width 800 --height 600 --output-count 2; then
+    store_settings microBreakInterval=3 microBreakDuration=5 autoStartAtBoot=false
+    : >"$E2E_TMP/program.log"
+    QT_LOGGING_RULES="respitekeeper.hold.debug=true" start_program
+    said() { grep -q "$1" "$E2E_TMP/program.log"; }
+    check "kwin: it gives the break screen the compositor's shortcuts" rk_wait_for 40 said "shortcuts go to the break screen"
+    check "kwin: and takes them back after the break" rk_wait_for 20 said "shortcuts are its own again"
+    check "kwin: the program is still running" alive "$E2E_LAST_PID"
+    stop_program "$E2E_LAST_PID"
+    kwin_ran=1
+fi
+
 rk_start_xvfb "$E2E_TMP/x" 1600x600x24 >/dev/null || exit 1
 if start_compositor weston env DISPLAY="$DISPLAY" weston --backend=x11-backend.so --use-pixman --output-count=2 \
     --width=800 --height=600 --socket=wayland-rk --debug; then
@@ -65,6 +81,6 @@ if start_compositor weston env DISPLAY="$DISPLAY" weston --backend=x11-backend.s
     break_on_both_outputs weston 10
     check "weston: the log says nothing holds the input there" \
         grep -q "does not hold keyboard and mouse: the compositor offers no" "$E2E_TMP/program.log"
-elif [ -z "${sway_ran:-}" ]; then
+elif [ -z "${sway_ran:-}${kwin_ran:-}" ]; then
     exit 77
 fi
