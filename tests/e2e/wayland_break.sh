@@ -3,8 +3,8 @@
 # program uses (a headless sway) and on one that offers none of it (weston, its two
 # outputs windows on a bare X display): each output covered in the break colour
 # while the break lasts (on sway also an output that comes during it), and both free
-# again after it; on KWin, that it grants the break screen its shortcuts. The tray is a StatusNotifier host on a session bus of the test's
-# own.
+# again after it; on KWin, that it grants the break screen its shortcuts. The tray
+# is a StatusNotifier host on a session bus of the test's own.
 source "$(dirname "$0")/lib.sh" "$@"
 start_session_bus
 "$(dirname "$RK_PROBE")/rk-snwatcher" >/dev/null &
