@@ -82,5 +82,6 @@ if start_compositor weston env DISPLAY="$DISPLAY" weston --backend=x11-backend.s
     check "weston: the log says nothing holds the input there" \
         grep -q "does not hold keyboard and mouse: the compositor offers no" "$E2E_TMP/program.log"
 elif [ -z "${sway_ran:-}${kwin_ran:-}" ]; then
+    echo "SKIP: no Wayland compositor could start here" >&2
     exit 77
 fi
