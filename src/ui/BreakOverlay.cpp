@@ -293,22 +293,22 @@ void BreakOverlay::applyScreenGeometry()
         // The first covered screen is the primary one, or the only one.
         setScreen(screens.first());
         setGeometry(screens.first()->geometry());
-        fitProgressBar();
         updateScreenCovers();
-        return;
+    } else {
+        QRect area;
+        for (const QScreen* screen : screens)
+            area = area | screen->geometry();
+        setGeometry(area);
+        // A window manager fits a full-screen window to one monitor unless told
+        // which, and may act late: the break screen checks until it covers its
+        // whole area.
+        if (isVisible()) {
+            m_coverChecksLeft = CoverChecks;
+            checkCover();
+            m_coverCheck.start();
+        }
     }
-    QRect area;
-    for (const QScreen* screen : screens)
-        area = area | screen->geometry();
-    setGeometry(area);
     fitProgressBar();
-    // A window manager fits a full-screen window to one monitor unless told which,
-    // and may act late: the break screen checks until it covers its whole area.
-    if (isVisible()) {
-        m_coverChecksLeft = CoverChecks;
-        checkCover();
-        m_coverCheck.start();
-    }
 }
 
 // A monitor narrower than the bar and the margins (a small one, or one scaled up)

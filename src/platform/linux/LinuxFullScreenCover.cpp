@@ -123,7 +123,7 @@ void requestSpan(xcb_connection_t* connection, xcb_window_t window, const QRect&
 
 bool oneWindowCoversMonitors()
 {
-    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    return !onWayland();
 }
 
 Qt::WindowFlags coverWindowFlags(const QRect& area)

@@ -221,7 +221,7 @@ std::unique_ptr<InputHold> createInputHold()
 {
     if (xcb_connection_t* connection = x11Connection())
         return std::make_unique<X11InputHold>(connection);
-    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+    if (onWayland()) {
         auto entry = reinterpret_cast<WaylandShortcutsInhibitorEntry>(waylandModuleEntry(RK_WAYLAND_SHORTCUTS_ENTRY));
         if (ShortcutsInhibitor* inhibitor = entry ? entry() : nullptr)
             return std::make_unique<WaylandInputHold>(std::unique_ptr<ShortcutsInhibitor>(inhibitor));

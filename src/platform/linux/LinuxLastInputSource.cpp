@@ -283,7 +283,7 @@ std::unique_ptr<LastInputSource> chooseLastInputSource(qint64 awayAfterMs)
         return std::make_unique<UnknownLastInputSource>(
             QStringLiteral("the X server has neither SYNC's IDLETIME nor MIT-SCREEN-SAVER"));
     }
-    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+    if (onWayland()) {
         if (auto wayland = createWaylandIdleSource(awayAfterMs))
             return wayland;
         if (auto mutter = MutterIdleSource::create(awayAfterMs))

@@ -1,7 +1,6 @@
 #include "X11Connection.h"
 #include "platform/WindowMapping.h"
 
-#include <QGuiApplication>
 #include <QWidget>
 
 #include <cstdlib>
@@ -38,5 +37,5 @@ void withdrawWindow(const QWidget* window)
 
 bool programPlacesWindows()
 {
-    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    return !onWayland();
 }

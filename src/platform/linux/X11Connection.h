@@ -16,6 +16,12 @@ inline xcb_connection_t* x11Connection()
     return x11 ? x11->connection() : nullptr;
 }
 
+// Whether Qt runs on a Wayland compositor instead (with or without EGL).
+inline bool onWayland()
+{
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 // The root window of the display's first screen.
 inline xcb_window_t x11RootWindow(xcb_connection_t* connection)
 {
