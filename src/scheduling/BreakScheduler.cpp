@@ -12,6 +12,12 @@ namespace {
 // A timeout that comes this much later than due means the program was stopped or the
 // machine slept; that gap is not working time.
 constexpr qint64 MaxCatchUpSeconds = 5;
+
+// Times far ahead (hand-edited extreme intervals) stay the largest int, never wrap.
+int clampedSeconds(qint64 seconds)
+{
+    return int(std::min<qint64>(seconds, std::numeric_limits<int>::max()));
+}
 } // namespace
 
 BreakScheduler::BreakScheduler(SettingsManager* settings, QObject* parent)
@@ -77,7 +83,9 @@ void BreakScheduler::onTick()
     qint64 due = (elapsedMs + 500) / 1000 - m_countedSeconds;
     if (due <= 0)
         return;
-    if (due > MaxCatchUpSeconds) {
+    // A break, though, is time away from the screen however long the program was
+    // held up: the whole gap counts toward it, so it ends when its time is up.
+    if (due > MaxCatchUpSeconds && m_state != OnBreak) {
         m_periodStart = m_clock() - 1000;
         m_countedSeconds = 0;
         due = 1;
@@ -314,11 +322,11 @@ BreakScheduler::NextBreak BreakScheduler::nextBreak() const
         return {m_remainingSeconds, m_completedBreaks + 1, m_currentBreakType};
     case OnBreak: {
         const int number = m_completedBreaks + 2;
-        return {m_remainingSeconds + microInterval() + WarningSeconds, number,
+        return {qint64(m_remainingSeconds) + microInterval() + WarningSeconds, number,
                 isLongBreakNumber(number) ? Long : Micro};
     }
     default:
-        return {m_remainingSeconds + WarningSeconds, m_completedBreaks + 1, m_currentBreakType};
+        return {qint64(m_remainingSeconds) + WarningSeconds, m_completedBreaks + 1, m_currentBreakType};
     }
 }
 
@@ -328,10 +336,11 @@ int BreakScheduler::secondsUntilNextLongBreak() const
         return -1;
     const NextBreak next = nextBreak();
     if (next.type == Long)
-        return next.seconds;
+        return clampedSeconds(next.seconds);
     const int r = breaksPerLongBreak();
     const int microBreaksBefore = (r - next.number % r) % r;
-    return next.seconds + microBreaksBefore * (m_settings->microBreakDuration() + microInterval() + WarningSeconds);
+    return clampedSeconds(next.seconds +
+                          microBreaksBefore * (qint64(m_settings->microBreakDuration()) + microInterval() + WarningSeconds));
 }
 
 int BreakScheduler::secondsUntilNextMicroBreak() const
@@ -340,8 +349,8 @@ int BreakScheduler::secondsUntilNextMicroBreak() const
         return -1;
     const NextBreak next = nextBreak();
     if (next.type == Micro)
-        return next.seconds;
+        return clampedSeconds(next.seconds);
     if (breaksPerLongBreak() > 1)
-        return next.seconds + m_settings->longBreakDuration() + microInterval() + WarningSeconds;
+        return clampedSeconds(next.seconds + m_settings->longBreakDuration() + microInterval() + WarningSeconds);
     return -1;
 }

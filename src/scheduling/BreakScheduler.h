@@ -84,7 +84,7 @@ private:
     bool isLongBreakNumber(int n) const;
     struct NextBreak
     {
-        int seconds;
+        qint64 seconds;
         int number;
         BreakType type;
     };
