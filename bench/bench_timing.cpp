@@ -18,7 +18,7 @@ int main(int argc, char** argv)
     SettingsManager settings;
     settings.setIdlePauseEnabled(false);
     settings.setMicroBreakInterval(seconds);
-    BreakScheduler scheduler(&settings);
+    BreakScheduler scheduler(settings.breakRhythm());
 
     QElapsedTimer elapsed;
     QObject::connect(&scheduler, &BreakScheduler::warningStarted, [&] {

@@ -17,10 +17,14 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 // Settings of a test's own in a temporary folder; store() writes values (of version
 // 2 unless told) as an earlier run of the program would have left them.
@@ -42,6 +46,20 @@ struct StoredSettings
         if (versioned && !values.isEmpty())
             file.setValue(QStringLiteral("version"), 2);
     }
+};
+
+// While it lives no file can grow past a few bytes, for root too: a full disk.
+struct FullDisk
+{
+    rlimit saved = {};
+    FullDisk()
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit full = {64, saved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &full);
+    }
+    ~FullDisk() { setrlimit(RLIMIT_FSIZE, &saved); }
 };
 
 // Before main() runs, the settings, the autostart folder, the runtime folder and

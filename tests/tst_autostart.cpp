@@ -1,4 +1,6 @@
 #include "TestHelpers.h"
+#include "app/Wiring.h"
+#include "platform/AutoStartEntry.h"
 #include "platform/linux/DesktopEntry.h"
 
 // Works in the sandbox's XDG_CONFIG_HOME, never the user's autostart folder.
@@ -10,25 +12,41 @@ class TestAutoStart : public QObject
     static QString folder() { return qEnvironmentVariable("XDG_CONFIG_HOME") + "/autostart"; }
     static QString entryPath() { return folder() + "/RespiteKeeper.desktop"; }
     static QByteArray entry() { return readFile(entryPath()); }
+    // As the program's start does it.
+    static void start(SettingsManager& settings, AutoStartEntry& entry)
+    {
+        connectAutoStart(settings, entry, settings.load() == SettingsManager::LoadResult::Read);
+    }
 
 private slots:
     // Every start writes the entry for this program when the setting is on; off
     // removes only our entry, and where it is off and nothing is there nothing is
-    // touched. Reset turns it on, but only the next start writes it.
+    // touched. Reset turns it on, but only the next start writes it. Settings that
+    // cannot be read write nothing, whatever their defaults say.
     void theEntryFollowsTheSetting()
     {
         QTest::failOnWarning(QRegularExpression("."));
-        LoadedSettings off({{"autoStartAtBoot", false}});
+        const std::unique_ptr<AutoStartEntry> entryFile = createAutoStartEntry();
+        StoredSettings stored({{"autoStartAtBoot", false}});
+        SettingsManager off;
+        start(off, *entryFile);
         QVERIFY(!QDir(folder()).exists());
         QVERIFY(QDir().mkpath(folder()) && writeFile(entryPath(), "[Desktop Entry]\nExec=/old/RespiteKeeper\n") &&
                 writeFile(folder() + "/other.desktop"));
-        off.settings.resetToDefaults();
+        off.resetToDefaults();
         QVERIFY(entry().contains("/old/")); // reset writes nothing
-        off.settings.load();
+        SettingsManager next;
+        start(next, *entryFile);
         QVERIFY(entry().startsWith("[Desktop Entry]\nType=Application\n") && !entry().contains("/old/"));
         QVERIFY(entry().contains("\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\"\n"));
-        off.settings.setAutoStartAtBoot(false);
+        next.setAutoStartAtBoot(false);
         QVERIFY(entry() == "none" && QFile::exists(folder() + "/other.desktop"));
+
+        QVERIFY(writeFile(stored.path(), "[General]\nautoStartAtBoot=false\n}}}[[[\n==\x01\n[General\n"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot be read"));
+        SettingsManager unreadable;
+        start(unreadable, *entryFile);
+        QVERIFY2(unreadable.autoStartAtBoot() && entry() == "none", entry().constData() + readFile(stored.path()));
     }
 
     // Exec: one argument in quotes, with the quoting's and the key file's escapes
@@ -60,9 +78,12 @@ private slots:
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression("autostart"));
         QDir(folder()).removeRecursively();
         QVERIFY(writeFile(folder()));
-        LoadedSettings loaded;
+        const std::unique_ptr<AutoStartEntry> entryFile = createAutoStartEntry();
+        StoredSettings stored;
+        SettingsManager settings;
+        start(settings, *entryFile);
         QVERIFY(QFile::remove(folder()) && QDir().mkpath(entryPath()));
-        loaded.settings.setAutoStartAtBoot(false);
+        settings.setAutoStartAtBoot(false);
     }
 };
 

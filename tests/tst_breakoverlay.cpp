@@ -9,7 +9,7 @@ namespace {
 struct Screen : LoadedSettings
 {
     FakeInputHold::Log hold;
-    BreakOverlay overlay{&settings};
+    BreakOverlay overlay{settings.breakLook()};
     Screen() { overlay.setInputHoldBackend(std::make_unique<FakeInputHold>(&hold)); }
     QPushButton* button() const { return child<QPushButton>(&overlay, "postponeButton"); }
     // Countdown, progress, whether the button shows, whether the screen shows and holds the input.
@@ -48,15 +48,14 @@ private slots:
                            "51 s|9|button|shown|held, Remaining: 4 m 50 s|10|-|shown|held"));
         s.overlay.hideBreak();
         QCOMPARE(s.after(0), QStringLiteral("Remaining: 4 m 50 s|10|-|hidden|free"));
-        s.settings.setShowOnAllMonitors(false);
-        s.settings.setBackgroundColor(QColor(46, 125, 50));
+        s.overlay.setLook({QColor(46, 125, 50), false, true});
         s.overlay.showBreak(Micro, QString(), 300);
         QCOMPARE(s.overlay.geometry(), QRect(0, 0, 1920, 1080));
         QCOMPARE(s.overlay.grab(QRect(0, 0, 50, 50)).toImage().pixelColor(5, 5), QColor(46, 125, 50));
         s.after(3);
-        s.settings.setPostponeEnabled(false);
+        s.overlay.setLook({QColor(46, 125, 50), false, false});
         QCOMPARE(s.after(1), QStringLiteral("Remaining: 4 m 56 s|4|-|shown|held"));
-        s.settings.setPostponeEnabled(true);
+        s.overlay.setLook({QColor(46, 125, 50), false, true});
         QCOMPARE(s.after(10), QStringLiteral("Remaining: 4 m 46 s|14|-|shown|held"));
         s.overlay.showBreak(Micro, QString(), 3);
         QCOMPARE(s.after(10), QStringLiteral("Remaining: 0 s|3|button|shown|held"));

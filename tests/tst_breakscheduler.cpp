@@ -6,13 +6,14 @@ namespace {
 // A scheduler on a hand-driven clock; every signal is recorded in order.
 struct Rig : LoadedSettings
 {
-    BreakScheduler scheduler{&settings};
+    BreakScheduler scheduler{settings.breakRhythm()};
     ManualClock clock;
     QStringList log;
 
     explicit Rig(const QVariantMap& values = {})
         : LoadedSettings(values)
     {
+        scheduler.setBreakMessages(BreakMessages::forLanguage(settings.language()));
         clock.drive(scheduler);
         const auto record = [this](const char* what, auto... numbers) {
             log << QStringList{what, QString::number(numbers)...}.join(' ');
@@ -44,7 +45,11 @@ struct Rig : LoadedSettings
             {"postpone", [](Rig& r) { r.scheduler.postponeBreak(); }},
             {"micro", [](Rig& r) { r.scheduler.triggerMicroBreak(); }},
             {"long", [](Rig& r) { r.scheduler.triggerLongBreak(); }},
-            {"settings", [](Rig& r) { r.scheduler.onSettingsChanged(); }},
+            {"settings",
+             [](Rig& r) {
+                 r.scheduler.setRhythm(r.settings.breakRhythm());
+                 r.scheduler.onSettingsChanged();
+             }},
             {"input", [](Rig& r) { r.clock.lastInputAt = r.clock.now; }}, // the user touches the keyboard
             {"busy", [](Rig& r) { r.clock.lastInputAt = std::numeric_limits<qint64>::max(); }}, // and stays at it
         };
@@ -158,6 +163,11 @@ private slots:
                 rig.tick(1, lateMs < 2000 ? lateMs : 1000);
             QVERIFY(qAbs(rig.clock.now - 1200 * 1000 - (lateMs >= 6000 ? lateMs - 1000 : 0)) <= 1100);
         }
+        // A break, though, counts the whole gap: it ends when its time is up.
+        Rig rig;
+        rig.play("start > running|Working 1200; micro > warning 0 10, state|Warning 10;"
+                 "+10 > state, started 0 20|OnBreak 20; +1@15000 > |OnBreak 5;"
+                 "+1@60000 > state, finished 0|Working 1200; +1 > |Working 1199");
     }
 
     // A test break warns at once; during a break that break counts as finished.
@@ -171,9 +181,9 @@ private slots:
                  "+30 > state, started 0 20, state, finished 0|Working 1200");
         QVERIFY(rig.scheduler.completedBreaks() == 2 && rig.scheduler.currentBreakType() == Long);
         rig.settings.setMicroBreakInterval(300);
-        rig.play("settings > |Working 300; +302 > warning 0 10, state|Warning 8; settings > |Warning 8");
+        rig.play("settings > |Working 300; +302 > warning 0 10, state|Warning 8");
         rig.settings.setMicroBreakDuration(60);
-        rig.play("+10 > state, started 0 60|OnBreak 58; settings > |OnBreak 58");
+        rig.play("settings > |Warning 8; +10 > state, started 0 60|OnBreak 58; settings > |OnBreak 58");
     }
 
     // Five minutes after the last input the working countdown stands still, and it
@@ -198,7 +208,7 @@ private slots:
         rig.clock.lastInputAt = rig.clock.now - 600000; // a failed query is asked again at the next tick
         rig.play("+3 > |Postponed 6");
         rig.settings.setIdlePauseEnabled(false);
-        rig.play("+5 > |Postponed 1");
+        rig.play("settings > |Postponed 6; +5 > |Postponed 1");
     }
 
     // The same freeze from a source that is told, not asked: the away notice stops
@@ -231,7 +241,7 @@ private slots:
     void breakMessagesAreDrawnFromTheirKindsList()
     {
         Rig rig({{"language", "xx"}});
-        QCOMPARE(rig.settings.microBreakMessages(), (QStringList{"one", "two", "five"}));
+        QCOMPARE(BreakMessages::forLanguage("xx").micro, (QStringList{"one", "two", "five"}));
         QMap<BreakType, QSet<QString>> messages;
         QObject::connect(&rig.scheduler, &BreakScheduler::breakStarted,
                          [&](BreakType type, const QString& message) { messages[type].insert(message); });
@@ -264,6 +274,11 @@ private slots:
         QCOMPARE(estimates,
                  (QList<int>{-1, -1, 1210, 1210 + 2 * 1230, 7, 7 + 2 * 1230, 15 + 1210, 15 + 1210 + 1230,
                              1226 + 300 + 1210, 1226, 1510, 1510 + 2 * 1230, 310, 310 + 20 + 1210 + 20 + 1210}));
+        // Times too far ahead for an int stay the largest one.
+        Rig far;
+        far.scheduler.setRhythm({1073741800, 100000, 2147483600, 300, true, true});
+        far.scheduler.start();
+        QCOMPARE(far.scheduler.secondsUntilNextLongBreak(), std::numeric_limits<int>::max());
     }
 };
 

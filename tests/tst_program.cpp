@@ -39,16 +39,20 @@ private slots:
         WarningDialog& popup = *program.breakWarning;
         BreakOverlay& overlay = *program.breakOverlay;
         SettingsDialog& dialog = *program.settingsDialog;
+        const auto longMessages = [&program] {
+            return BreakMessages::forLanguage(SettingsManager::effectiveLanguage(program.settings->language()))
+                .longBreak;
+        };
         popup.showWarning(Micro, 10);
         popup.hideWarning();
-        overlay.showBreak(Long, program.settings->longBreakMessages().first(), 20);
+        overlay.showBreak(Long, longMessages().first(), 20);
         invoke(&overlay, "onCountdownTick", 2);
         program.trayIcon->onBreakStateChanged(); // what the one-second refresh would show
         const auto texts = [&] {
             const auto button = [](QWidget* window) { return child<QPushButton>(window, "postponeButton")->text(); };
             const QString title = popup.isVisible() ? text(&popup, "titleLabel") : "-";
             const QString message = text(&overlay, "messageLabel");
-            const QString kind = program.settings->longBreakMessages().contains(message) ? "long" : message;
+            const QString kind = longMessages().contains(message) ? "long" : message;
             return (QStringList() << dialog.windowTitle() << title << button(&popup) << text(&overlay, "countdownLabel")
                                   << button(&overlay) << program.trayIcon->trayIcon().toolTip().section('\n', 0, 1)
                                   << program.trayIcon->menu()->actions().last()->text() << kind)

@@ -1,4 +1,5 @@
 #include "TestHelpers.h"
+#include "i18n/CustomTranslator.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -110,6 +111,30 @@ private slots:
         QCOMPARE(colour->text(), QStringLiteral("#123456"));
         d.click("m_applyButton");
         QCOMPARE(d.settings.backgroundColor(), QColor(0x12, 0x34, 0x56));
+    }
+
+    // A save that cannot write is said in the dialog, in the user's language, and
+    // OK leaves it open with the values, which are in use; the next save that
+    // works takes the words away and closes it.
+    void aFailedSaveIsSaidAndTheDialogStays()
+    {
+        CustomTranslator chinese("zh");
+        QCoreApplication::installTranslator(&chinese);
+        Dialog d;
+        auto* said = child<QLabel>(&d.dialog, "m_saveErrorLabel");
+        d.spin("m_microBreakDurationSpin")->setValue(45);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Settings: could not save"));
+        {
+            FullDisk full;
+            d.click("m_okButton");
+        }
+        QVERIFY(d.dialog.isVisible() && said->isVisible() &&
+                said->text() == "无法将设置保存到 " + d.settings.location() + "。更改只在退出之前有效。");
+        QVERIFY(d.spin("m_microBreakDurationSpin")->value() == 45 && d.settings.microBreakDuration() == 45 &&
+                d.changed.count() == 1 && readFile(d.stored.path()).contains("\nmicroBreakDuration=20\n"));
+        d.click("m_okButton");
+        QVERIFY(!d.dialog.isVisible() && !said->isVisibleTo(&d.dialog) && d.stored.value("microBreakDuration") == 45);
+        QCoreApplication::removeTranslator(&chinese);
     }
 };
 

@@ -85,6 +85,74 @@ private slots:
         QVERIFY(s.shutdownMinute() == 59 && changed.isEmpty());
     }
 
+    // What storage holds is taken where it makes sense and said where it does not:
+    // one line with the key, the stored text and the value used, which is then
+    // written back.
+    void storedTextIsCheckedAndSaid_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("used");
+        QTest::addColumn<QString>("said");
+        const auto row = [](const char* name, const char* key, const char* stored, const char* used,
+                            const char* said = "") { QTest::newRow(name) << key << stored << used << said; };
+        row("a switch is no, off or 0", "shutdownEnabled", "no", "false");
+        row("or yes, on or 1 in any case", "idlePauseEnabled", " ON ", "true");
+        row("postpone off", "postponeEnabled", "off", "false");
+        row("a word that is no switch takes the default", "shutdownEnabled", "maybe", "false",
+            "is none of true, false, yes, no, on, off, 1, 0; using false");
+        row("a break past the longest the dialog offers is the longest", "microBreakDuration", "999999999", "300",
+            "is above the largest allowed, 300; using 300");
+        row("whatever the number's size", "longBreakInterval", "99999999999999999", "28800",
+            "is above the largest allowed, 28800; using 28800");
+        row("a long break at most an hour", "longBreakDuration", "3601", "3600",
+            "is above the largest allowed, 3600; using 3600");
+        row("no time is the default", "microBreakInterval", "0", "1200", "is below the least allowed, 1; using 1200");
+        row("a short time stays, for trying the program", "microBreakInterval", "30", "30");
+        row("text is no time", "longBreakDuration", "5 minutes", "300", "is not a whole number; using 300");
+        row("an hour past the day", "shutdownHour", "24", "23", "is above the largest allowed, 23; using 23");
+        row("an hour before it", "shutdownHour", "-3", "0", "is below the least allowed, 0; using 0");
+        row("a colour by name", "backgroundColor", "red", "#ff0000");
+        row("no colour", "backgroundColor", "blue-ish", "#0078d4", "is not a colour; using #0078d4");
+        row("any language", "language", "fr", "fr");
+    }
+    void storedTextIsCheckedAndSaid()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        QFETCH(QString, used);
+        QFETCH(QString, said);
+        QTest::failOnWarning(QRegularExpression("."));
+        if (!said.isEmpty())
+            QTest::ignoreMessage(QtWarningMsg,
+                                 qPrintable(QStringLiteral("Settings: %1 \"%2\" %3").arg(key, stored.trimmed(), said)));
+        StoredSettings storage;
+        QVERIFY(QDir().mkpath(QFileInfo(storage.path()).path()));
+        QVERIFY(writeFile(storage.path(), QStringLiteral("[General]\nversion=2\n%1=%2\n").arg(key, stored).toUtf8()));
+        SettingsManager settings;
+        QVERIFY(settings.load() == SettingsManager::LoadResult::Read);
+        const QVariant value = settings.property(qPrintable(key));
+        QCOMPARE(value.typeId() == QMetaType::QColor ? value.value<QColor>().name() : value.toString(), used);
+        QCOMPARE(storage.value(key).toString(), used);
+    }
+
+    // A save that fails says so and leaves the file as it was; the values stay in
+    // use, and the next save that can write does.
+    void aFailedSaveLeavesTheFileWhole()
+    {
+        LoadedSettings s({{"microBreakInterval", 600}});
+        const QByteArray before = readFile(s.stored.path());
+        s.settings.setMicroBreakInterval(900);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Settings: could not save to .*RespiteKeeper.conf"));
+        bool saved = true;
+        {
+            FullDisk full;
+            saved = s.settings.save();
+        }
+        QVERIFY(!saved && readFile(s.stored.path()) == before && s.settings.microBreakInterval() == 900);
+        QVERIFY(s.settings.save() && s.stored.value("microBreakInterval") == 900);
+    }
+
     // Values that would stop the break cycle or start a shutdown at once never
     // reach the rest of the program, whatever the file holds.
     void brokenStorageGivesSafeValues()
@@ -99,7 +167,10 @@ private slots:
             QDir().mkpath(content.isEmpty() ? stored.path() : QFileInfo(stored.path()).path());
             QVERIFY(content.isEmpty() || writeFile(stored.path(), content));
             SettingsManager settings;
-            settings.load();
+            const bool readable = content.startsWith("[General]\nversion=2");
+            if (!readable)
+                QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot be read; the defaults apply"));
+            QCOMPARE(settings.load() == SettingsManager::LoadResult::Read, readable);
             QVERIFY2(settingsLine(settings).startsWith("1200 3600 20 300 ") &&
                          QTime(settings.shutdownHour(), settings.shutdownMinute()).isValid(),
                      qPrintable(settingsLine(settings)));

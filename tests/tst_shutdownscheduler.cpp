@@ -7,7 +7,7 @@ namespace {
 struct Rig
 {
     SettingsManager settings;
-    ShutdownScheduler scheduler{&settings};
+    ShutdownScheduler scheduler{settings.shutdownTime()};
     QDateTime now;
     QStringList log;
 
@@ -37,6 +37,7 @@ struct Rig
     {
         settings.setShutdownEnabled(enabled);
         settings.setShutdownHour(hour);
+        scheduler.setShutdownTime(settings.shutdownTime());
         scheduler.onSettingsChanged();
     }
 };

@@ -1,13 +1,13 @@
 #include "TestHelpers.h"
 
 namespace {
-struct Popup : LoadedSettings
+struct Popup
 {
-    using LoadedSettings::LoadedSettings;
-    WarningDialog dialog{&settings};
+    WarningDialog dialog;
     QList<bool> shownWhenPostponed; // per Postpone signal: whether the popup still showed
     QMetaObject::Connection recording = QObject::connect(&dialog, &WarningDialog::postponeRequested,
                                                          [this] { shownWhenPostponed << dialog.isVisible(); });
+    explicit Popup(bool postponeEnabled) { dialog.setPostponeEnabled(postponeEnabled); }
     QPushButton* button() const { return child<QPushButton>(&dialog, "postponeButton"); }
     // Title, countdown, whether the button and the popup show, and its name, after some ticks.
     QString after(int ticks)
@@ -34,7 +34,7 @@ private slots:
         QCOMPARE((QStringList{WarningDialog::countdownText(60), WarningDialog::countdownText(61),
                               WarningDialog::countdownText(6000), WarningDialog::countdownText(0)}),
                  (QStringList{"60", "01:01", "100:00", "0"}));
-        Popup p({{"postponeEnabled", false}});
+        Popup p(false);
         p.dialog.showWarning(Micro, 10);
         QVERIFY(p.dialog.geometry() == QRect(1539, 879, 360, 140) &&
                 p.dialog.testAttribute(Qt::WA_ShowWithoutActivating));
@@ -42,7 +42,7 @@ private slots:
         QCOMPARE(p.after(1), QStringLiteral("Micro Break Starting|1|-|hidden|"));
         p.dialog.showWarning(Long, 61);
         QCOMPARE(p.after(1), QStringLiteral("Long Break Starting|60|-|shown|"));
-        p.settings.setPostponeEnabled(true);
+        p.dialog.setPostponeEnabled(true);
         p.dialog.showWarning(Micro, 10);
         QTest::mouseClick(p.button(), Qt::LeftButton);
         QCOMPARE(p.shownWhenPostponed, QList<bool>{false}); // and the countdown's end sent none
@@ -52,7 +52,7 @@ private slots:
     // ends, also when a break warning takes its place.
     void shutdownWarning()
     {
-        Popup p({{"postponeEnabled", false}});
+        Popup p(false);
         p.dialog.showShutdownWarning(20);
         QCOMPARE(p.after(0), QStringLiteral("Shutting down soon|20|button|shown|shutdownWarning"));
         p.button()->click();

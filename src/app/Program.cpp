@@ -3,6 +3,7 @@
 #include "Wiring.h"
 #include "i18n/CustomTranslator.h"
 #include "i18n/LanguageSwitch.h"
+#include "platform/AutoStartEntry.h"
 #include "platform/LastInputSource.h"
 #include "scheduling/BreakScheduler.h"
 #include "settings/SettingsManager.h"
@@ -15,29 +16,30 @@
 Program::Program()
 {
     settings = std::make_unique<SettingsManager>();
-    settings->load();
+    const bool settingsWereRead = settings->load() == SettingsManager::LoadResult::Read;
+    autoStartEntry = createAutoStartEntry();
+    connectAutoStart(*settings, *autoStartEntry, settingsWereRead);
     // The first translator is in place before any window exists.
-    applyLanguage(translator, settings.get());
+    applyLanguage(translator, settings->language());
 
-    breakScheduler = std::make_unique<BreakScheduler>(settings.get());
+    breakScheduler = std::make_unique<BreakScheduler>(settings->breakRhythm());
     breakScheduler->setLastInputSource(createLastInputSource(BreakScheduler::IdleLimitMs + 1));
-    breakWarning = std::make_unique<WarningDialog>(settings.get());
-    breakOverlay = std::make_unique<BreakOverlay>(settings.get());
-    shutdownWarning = std::make_unique<WarningDialog>(settings.get());
-    shutdownScheduler = std::make_unique<ShutdownScheduler>(settings.get());
+    breakWarning = std::make_unique<WarningDialog>();
+    breakWarning->setPostponeEnabled(settings->postponeEnabled());
+    breakOverlay = std::make_unique<BreakOverlay>(settings->breakLook());
+    shutdownWarning = std::make_unique<WarningDialog>();
+    shutdownScheduler = std::make_unique<ShutdownScheduler>(settings->shutdownTime());
     connectBreakScreens(*breakScheduler, *breakWarning, *breakOverlay);
     connectShutdownWarning(*shutdownScheduler, *shutdownWarning);
+    connectBreakMessages(*settings, *breakScheduler, *breakOverlay);
 
     settingsDialog = std::make_unique<SettingsDialog>(settings.get());
     // A change of settings reaches the language switch first, then the schedulers,
     // then the tray, so that the tray shows their new state in the new language.
     connectLanguageSwitch(*settings, translator);
-    QObject::connect(settings.get(), &SettingsManager::settingsChanged, breakScheduler.get(),
-                     &BreakScheduler::onSettingsChanged);
-    QObject::connect(settings.get(), &SettingsManager::settingsChanged, shutdownScheduler.get(),
-                     &ShutdownScheduler::onSettingsChanged);
+    connectSettingsReaders(*settings, *breakScheduler, *breakWarning, *breakOverlay, *shutdownScheduler);
 
-    trayIcon = std::make_unique<SystemTrayIcon>(breakScheduler.get(), settings.get(), settingsDialog.get());
+    trayIcon = std::make_unique<SystemTrayIcon>(breakScheduler.get(), settingsDialog.get());
     QObject::connect(settings.get(), &SettingsManager::settingsChanged, trayIcon.get(),
                      &SystemTrayIcon::onBreakStateChanged);
 }

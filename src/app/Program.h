@@ -2,6 +2,7 @@
 
 #include <memory>
 
+class AutoStartEntry;
 class BreakOverlay;
 class BreakScheduler;
 class CustomTranslator;
@@ -26,6 +27,7 @@ struct Program
 
     CustomTranslator* translator = nullptr; // the installed one; the language switch replaces it
     std::unique_ptr<SettingsManager> settings;
+    std::unique_ptr<AutoStartEntry> autoStartEntry;
     std::unique_ptr<BreakScheduler> breakScheduler;
     std::unique_ptr<WarningDialog> breakWarning;
     std::unique_ptr<BreakOverlay> breakOverlay;

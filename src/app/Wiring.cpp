@@ -1,7 +1,9 @@
 #include "Wiring.h"
 
 #include "i18n/LanguageSwitch.h"
+#include "platform/AutoStartEntry.h"
 #include "scheduling/BreakScheduler.h"
+#include "settings/BreakMessages.h"
 #include "settings/SettingsManager.h"
 #include "shutdown/ShutdownScheduler.h"
 #include "ui/BreakOverlay.h"
@@ -31,5 +33,44 @@ void connectLanguageSwitch(SettingsManager& settings, CustomTranslator*& transla
 {
     SettingsManager* store = &settings;
     QObject::connect(store, &SettingsManager::settingsChanged, QCoreApplication::instance(),
-                     [&translator, store] { applyLanguage(translator, store); });
+                     [&translator, store] { applyLanguage(translator, store->language()); });
+}
+
+void connectSettingsReaders(SettingsManager& settings, BreakScheduler& scheduler, WarningDialog& breakWarning,
+                            BreakOverlay& overlay, ShutdownScheduler& shutdownScheduler)
+{
+    const SettingsManager* store = &settings;
+    BreakScheduler* breaks = &scheduler;
+    WarningDialog* popup = &breakWarning;
+    BreakOverlay* screen = &overlay;
+    ShutdownScheduler* shutdown = &shutdownScheduler;
+    QObject::connect(store, &SettingsManager::settingsChanged, breaks, [=] {
+        popup->setPostponeEnabled(store->postponeEnabled());
+        screen->setLook(store->breakLook());
+        breaks->setRhythm(store->breakRhythm());
+        breaks->onSettingsChanged();
+        shutdown->setShutdownTime(store->shutdownTime());
+        shutdown->onSettingsChanged();
+    });
+}
+
+void connectBreakMessages(SettingsManager& settings, BreakScheduler& scheduler, BreakOverlay& overlay)
+{
+    const auto handOut = [breaks = &scheduler, screen = &overlay](const QString& language) {
+        const BreakMessages messages = BreakMessages::forLanguage(SettingsManager::effectiveLanguage(language));
+        breaks->setBreakMessages(messages);
+        screen->setBreakMessages(messages);
+    };
+    handOut(settings.language());
+    QObject::connect(&settings, &SettingsManager::languageChanged, &scheduler, handOut);
+}
+
+void connectAutoStart(SettingsManager& settings, AutoStartEntry& entry, bool settingsWereRead)
+{
+    const auto apply = [target = &entry](bool enabled) {
+        target->apply(enabled, QCoreApplication::applicationFilePath());
+    };
+    if (settingsWereRead)
+        apply(settings.autoStartAtBoot());
+    QObject::connect(&settings, &SettingsManager::autoStartChanged, &settings, apply);
 }

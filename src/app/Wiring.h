@@ -1,5 +1,6 @@
 #pragma once
 
+class AutoStartEntry;
 class BreakOverlay;
 class BreakScheduler;
 class CustomTranslator;
@@ -22,3 +23,17 @@ void connectShutdownWarning(ShutdownScheduler& scheduler, WarningDialog& shutdow
 // every window has its new texts before anyone else reacts. `translator` is the
 // installed translator and must outlive the settings store's connections.
 void connectLanguageSwitch(SettingsManager& settings, CustomTranslator*& translator);
+
+// At a change of settings the schedulers and the break screens get their new
+// values, and the schedulers take them up.
+void connectSettingsReaders(SettingsManager& settings, BreakScheduler& scheduler, WarningDialog& breakWarning,
+                            BreakOverlay& overlay, ShutdownScheduler& shutdownScheduler);
+
+// The break scheduler and the break screen get the break messages of the language
+// now and whenever the language setting changes.
+void connectBreakMessages(SettingsManager& settings, BreakScheduler& scheduler, BreakOverlay& overlay);
+
+// The log-on entry follows the setting: now, where the stored settings could be
+// read (never from defaults that stand in for a file that could not), and at each
+// change of the setting.
+void connectAutoStart(SettingsManager& settings, AutoStartEntry& entry, bool settingsWereRead);

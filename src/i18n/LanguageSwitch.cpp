@@ -7,9 +7,9 @@
 #include <QEvent>
 #include <QWidget>
 
-void applyLanguage(CustomTranslator*& translator, SettingsManager* settings)
+void applyLanguage(CustomTranslator*& translator, const QString& setting)
 {
-    const QString language = SettingsManager::effectiveLanguage(settings->language());
+    const QString language = SettingsManager::effectiveLanguage(setting);
     if (translator && translator->language() == language)
         return;
 

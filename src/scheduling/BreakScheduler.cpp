@@ -1,7 +1,6 @@
 #include "BreakScheduler.h"
 
 #include "platform/LastInputSource.h"
-#include "settings/SettingsManager.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -20,9 +19,9 @@ int clampedSeconds(qint64 seconds)
 }
 } // namespace
 
-BreakScheduler::BreakScheduler(SettingsManager* settings, QObject* parent)
+BreakScheduler::BreakScheduler(const BreakRhythm& rhythm, QObject* parent)
     : QObject(parent)
-    , m_settings(settings)
+    , m_rhythm(rhythm)
 {
     auto elapsed = std::make_shared<QElapsedTimer>();
     elapsed->start();
@@ -53,12 +52,12 @@ void BreakScheduler::setClock(Clock clock)
 
 int BreakScheduler::microInterval() const
 {
-    return std::max(1, m_settings->microBreakInterval());
+    return std::max(1, m_rhythm.microBreakInterval);
 }
 
 int BreakScheduler::breaksPerLongBreak() const
 {
-    return std::max(1, m_settings->longBreakInterval() / microInterval());
+    return std::max(1, m_rhythm.longBreakInterval / microInterval());
 }
 
 bool BreakScheduler::isLongBreakNumber(int n) const
@@ -120,7 +119,7 @@ void BreakScheduler::countSecond()
     switch (m_state) {
     case Working:
     case Postponed:
-        if (m_settings->idlePauseEnabled() && userIsIdle())
+        if (m_rhythm.idlePauseEnabled && userIsIdle())
             return;
         if (--m_remainingSeconds <= 0)
             beginWarning();
@@ -176,8 +175,7 @@ void BreakScheduler::beginWarning()
 void BreakScheduler::beginBreak()
 {
     m_state = OnBreak;
-    const int duration =
-        m_currentBreakType == Long ? m_settings->longBreakDuration() : m_settings->microBreakDuration();
+    const int duration = m_currentBreakType == Long ? m_rhythm.longBreakDuration : m_rhythm.microBreakDuration;
     m_remainingSeconds = duration;
     emit breakStateChanged();
     const QString message = pickMessage(m_currentBreakType);
@@ -186,7 +184,7 @@ void BreakScheduler::beginBreak()
 
 QString BreakScheduler::pickMessage(BreakType type) const
 {
-    const QStringList messages = type == Long ? m_settings->longBreakMessages() : m_settings->microBreakMessages();
+    const QStringList& messages = type == Long ? m_messages.longBreak : m_messages.micro;
     if (messages.isEmpty())
         return QString();
     return messages.at(QRandomGenerator::global()->bounded(messages.size()));
@@ -209,7 +207,7 @@ void BreakScheduler::postponeBreak()
         m_state = Postponed;
         m_remainingSeconds = PostponeSeconds;
         emit breakStateChanged();
-    } else if (m_state == OnBreak && m_settings->postponeEnabled()) {
+    } else if (m_state == OnBreak && m_rhythm.postponeEnabled) {
         const BreakType ended = m_currentBreakType;
         m_state = Postponed;
         m_remainingSeconds = PostponeSeconds;
@@ -340,7 +338,7 @@ int BreakScheduler::secondsUntilNextLongBreak() const
     const int r = breaksPerLongBreak();
     const int microBreaksBefore = (r - next.number % r) % r;
     return clampedSeconds(next.seconds +
-                          microBreaksBefore * (qint64(m_settings->microBreakDuration()) + microInterval() + WarningSeconds));
+                          microBreaksBefore * (qint64(m_rhythm.microBreakDuration) + microInterval() + WarningSeconds));
 }
 
 int BreakScheduler::secondsUntilNextMicroBreak() const
@@ -351,6 +349,6 @@ int BreakScheduler::secondsUntilNextMicroBreak() const
     if (next.type == Micro)
         return clampedSeconds(next.seconds);
     if (breaksPerLongBreak() > 1)
-        return clampedSeconds(next.seconds + m_settings->longBreakDuration() + microInterval() + WarningSeconds);
+        return clampedSeconds(next.seconds + m_rhythm.longBreakDuration + microInterval() + WarningSeconds);
     return -1;
 }

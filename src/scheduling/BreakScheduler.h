@@ -1,6 +1,8 @@
 #pragma once
 
 #include "BreakType.h"
+#include "settings/BreakMessages.h"
+#include "settings/SettingsValues.h"
 
 #include <QObject>
 #include <QTimer>
@@ -9,7 +11,6 @@
 #include <memory>
 
 class LastInputSource;
-class SettingsManager;
 
 // Counts working time down to the next break, warns, starts and ends breaks,
 // postpones and pauses. One countdown in whole seconds driven by a one-second
@@ -32,8 +33,13 @@ public:
     // Milliseconds of a monotonic clock; only differences are used.
     using Clock = std::function<qint64()>;
 
-    explicit BreakScheduler(SettingsManager* settings, QObject* parent = nullptr);
+    explicit BreakScheduler(const BreakRhythm& rhythm, QObject* parent = nullptr);
     ~BreakScheduler() override;
+
+    // New values take effect at the next use; onSettingsChanged() restarts a
+    // working countdown with them.
+    void setRhythm(const BreakRhythm& rhythm) { m_rhythm = rhythm; }
+    void setBreakMessages(const BreakMessages& messages) { m_messages = messages; }
 
     // Without one, the idle freeze is off.
     void setLastInputSource(std::unique_ptr<LastInputSource> source);
@@ -90,7 +96,8 @@ private:
     };
     NextBreak nextBreak() const;
 
-    SettingsManager* m_settings;
+    BreakRhythm m_rhythm;
+    BreakMessages m_messages;
     QTimer m_timer;
     SchedulerState m_state = Working;
     SchedulerState m_savedState = Working;

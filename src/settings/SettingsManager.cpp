@@ -1,149 +1,152 @@
 #include "SettingsManager.h"
 
-#include "platform/AutoStartEntry.h"
-
-#include <QCoreApplication>
 #include <QFile>
 #include <QLocale>
+#include <QSettings>
 #include <algorithm>
+#include <memory>
 
 namespace {
 const QString kOrganisation = QStringLiteral("RespiteKeeper");
 const QString kApplication = QStringLiteral("RespiteKeeper");
+const QString kVersion = QStringLiteral("version");
 
-// The storage keys: each setting is stored under its property name.
-namespace Key {
-const QString version = QStringLiteral("version");
-const QString microBreakInterval = QStringLiteral("microBreakInterval");
-const QString microBreakDuration = QStringLiteral("microBreakDuration");
-const QString longBreakInterval = QStringLiteral("longBreakInterval");
-const QString longBreakDuration = QStringLiteral("longBreakDuration");
-const QString postponeEnabled = QStringLiteral("postponeEnabled");
-const QString showOnAllMonitors = QStringLiteral("showOnAllMonitors");
-const QString autoStartAtBoot = QStringLiteral("autoStartAtBoot");
-const QString idlePauseEnabled = QStringLiteral("idlePauseEnabled");
-const QString language = QStringLiteral("language");
-const QString backgroundColor = QStringLiteral("backgroundColor");
-const QString shutdownEnabled = QStringLiteral("shutdownEnabled");
-const QString shutdownHour = QStringLiteral("shutdownHour");
-const QString shutdownMinute = QStringLiteral("shutdownMinute");
-} // namespace Key
+// Each use gets a storage object of its own: QSettings keeps the first error it
+// met for good, and a save must say whether this write worked.
+std::unique_ptr<QSettings> openStorage()
+{
+    auto storage =
+        std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication);
+    // Never write the file in place: a write that fails leaves the old one whole.
+    storage->setAtomicSyncRequired(true);
+    return storage;
+}
+
+// Storage that cannot be read, or a file whose text yields no setting at all (a
+// file of zeros after a crash reads as empty without any error).
+bool isUnreadable(const QSettings& storage)
+{
+    // The text is parsed at the first look at the keys, and only then is a fault in
+    // it known.
+    const bool empty = storage.allKeys().isEmpty();
+    if (storage.status() != QSettings::NoError)
+        return true;
+    if (!empty)
+        return false;
+    QFile file(storage.fileName());
+    if (!file.open(QIODevice::ReadOnly))
+        return false; // nothing stored yet
+    return !file.read(64 * 1024).replace("[General]", "").trimmed().isEmpty();
+}
+
+// Version 1 kept the two intervals and the long break's length in minutes; values
+// outside the minute ranges are left, and read as seconds.
+void migrate(QSettings& storage)
+{
+    if (storage.value(kVersion, 1).toInt() > 1)
+        return;
+    const auto toSeconds = [&storage](Setting id, int missing, int below) {
+        const QString key = QLatin1String(settingRow(id).key);
+        const int minutes = storage.value(key, missing).toInt();
+        if (minutes >= 1 && minutes < below)
+            storage.setValue(key, minutes * 60);
+    };
+    toSeconds(Setting::MicroBreakInterval, 20, 120);
+    toSeconds(Setting::LongBreakInterval, 60, 480);
+    toSeconds(Setting::LongBreakDuration, 5, 60);
+    storage.setValue(kVersion, SettingsManager::CurrentVersion);
+    storage.sync();
+}
+
+QString displayed(const SettingRow& row, const QVariant& value)
+{
+    return storedForm(row, value).toString();
+}
+
 } // namespace
 
 SettingsManager::SettingsManager(QObject* parent)
     : QObject(parent)
-    , m_qsettings(QSettings::NativeFormat, QSettings::UserScope, kOrganisation, kApplication)
-    , m_autoStartEntry(createAutoStartEntry())
+    , m_location(openStorage()->fileName())
 {
     applyDefaults();
 }
 
 SettingsManager::~SettingsManager() = default;
 
-void SettingsManager::setAutoStartEntry(std::unique_ptr<AutoStartEntry> entry)
+void SettingsManager::assign(Setting id, const QVariant& value)
 {
-    m_autoStartEntry = std::move(entry);
+    QVariant& field = m_values[size_t(id)];
+    if (field == value)
+        return;
+    field = value;
+    if (id == Setting::Language)
+        emit languageChanged(value.toString());
 }
 
 void SettingsManager::applyDefaults()
 {
-    m_microBreakInterval = DefaultMicroBreakInterval;
-    m_microBreakDuration = DefaultMicroBreakDuration;
-    m_longBreakInterval = DefaultLongBreakInterval;
-    m_longBreakDuration = DefaultLongBreakDuration;
-    m_postponeEnabled = true;
-    m_showOnAllMonitors = true;
-    m_autoStartAtBoot = true;
-    m_idlePauseEnabled = true;
-    m_language = QStringLiteral("system");
-    m_shutdownEnabled = false;
-    m_backgroundColor = defaultBackgroundColor();
-    m_shutdownHour = DefaultShutdownHour;
-    m_shutdownMinute = DefaultShutdownMinute;
-    loadBreakMessages();
+    for (const SettingRow& row : settingsTable())
+        assign(row.id, row.defaultValue);
 }
 
-void SettingsManager::migrateSettings()
+SettingsManager::LoadResult SettingsManager::load()
 {
-    if (m_qsettings.value(Key::version, 1).toInt() > 1)
-        return;
-
-    // Version 1 kept these three in minutes.
-    const int microInterval = m_qsettings.value(Key::microBreakInterval, 20).toInt();
-    const int longInterval = m_qsettings.value(Key::longBreakInterval, 60).toInt();
-    const int longDuration = m_qsettings.value(Key::longBreakDuration, 5).toInt();
-    if (microInterval >= 1 && microInterval <= 119)
-        m_qsettings.setValue(Key::microBreakInterval, microInterval * 60);
-    if (longInterval >= 1 && longInterval <= 479)
-        m_qsettings.setValue(Key::longBreakInterval, longInterval * 60);
-    if (longDuration >= 1 && longDuration <= 59)
-        m_qsettings.setValue(Key::longBreakDuration, longDuration * 60);
-    m_qsettings.setValue(Key::version, CurrentVersion);
-    m_qsettings.sync();
+    const std::unique_ptr<QSettings> storage = openStorage();
+    if (isUnreadable(*storage)) {
+        qWarning("Settings: %s cannot be read; the defaults apply until the settings are saved, and the file and "
+                 "the log-on entry are left as they are",
+                 qUtf8Printable(m_location));
+        return LoadResult::Unreadable;
+    }
+    migrate(*storage);
+    for (const SettingRow& row : settingsTable()) {
+        const QString key = QLatin1String(row.key);
+        if (!storage->contains(key)) {
+            assign(row.id, row.defaultValue);
+            continue;
+        }
+        const QVariant stored = storage->value(key);
+        const CheckedValue checked = row.parse(row, stored);
+        if (!checked.problem.isEmpty())
+            qWarning("Settings: %s \"%s\" %s; using %s", row.key, qUtf8Printable(stored.toString()),
+                     qUtf8Printable(checked.problem), qUtf8Printable(displayed(row, checked.value)));
+        assign(row.id, checked.value);
+    }
+    save(); // brings every key into storage, in the current version
+    return LoadResult::Read;
 }
 
-// Stored times are taken as they are (short values stay usable for trying the
-// program out), but nothing below one second: such a value would stop the break
-// cycle, so it falls back to the default.
-int SettingsManager::readTime(const QString& key, int defaultValue)
+bool SettingsManager::save()
 {
-    const int value = m_qsettings.value(key, defaultValue).toInt();
-    return value >= 1 ? value : defaultValue;
+    {
+        const std::unique_ptr<QSettings> storage = openStorage();
+        // A file that cannot be read is replaced whole: every key is written.
+        if (isUnreadable(*storage))
+            storage->clear();
+        storage->setValue(kVersion, CurrentVersion);
+        for (const SettingRow& row : settingsTable())
+            storage->setValue(QLatin1String(row.key), storedForm(row, value(row.id)));
+        storage->sync();
+    }
+    // Saved means storage now holds these values.
+    const std::unique_ptr<QSettings> check = openStorage();
+    bool saved = check->value(kVersion).toInt() == CurrentVersion;
+    for (const SettingRow& row : settingsTable())
+        saved = saved && check->value(QLatin1String(row.key)).toString() == displayed(row, value(row.id));
+    saved = saved && check->status() == QSettings::NoError;
+    if (!saved)
+        qWarning("Settings: could not save to %s; the settings in use stay as they are until the program ends",
+                 qUtf8Printable(m_location));
+    return saved;
 }
 
-void SettingsManager::load()
-{
-    migrateSettings();
-
-    m_microBreakInterval = readTime(Key::microBreakInterval, DefaultMicroBreakInterval);
-    m_microBreakDuration = readTime(Key::microBreakDuration, DefaultMicroBreakDuration);
-    m_longBreakInterval = readTime(Key::longBreakInterval, DefaultLongBreakInterval);
-    m_longBreakDuration = readTime(Key::longBreakDuration, DefaultLongBreakDuration);
-    m_postponeEnabled = m_qsettings.value(Key::postponeEnabled, true).toBool();
-    m_showOnAllMonitors = m_qsettings.value(Key::showOnAllMonitors, true).toBool();
-    m_autoStartAtBoot = m_qsettings.value(Key::autoStartAtBoot, true).toBool();
-    m_idlePauseEnabled = m_qsettings.value(Key::idlePauseEnabled, true).toBool();
-    m_language = m_qsettings.value(Key::language, QStringLiteral("system")).toString();
-
-    const QString colorName = m_qsettings.value(Key::backgroundColor, defaultBackgroundColor().name()).toString();
-    const QColor color = QColor::fromString(colorName);
-    m_backgroundColor = color.isValid() ? color : defaultBackgroundColor();
-
-    m_shutdownEnabled = m_qsettings.value(Key::shutdownEnabled, false).toBool();
-    // An out-of-range hour or minute would make an invalid time of day, which the
-    // shutdown clock reads as "now"; the setters' clamps keep it a real time.
-    m_shutdownHour = std::clamp(m_qsettings.value(Key::shutdownHour, DefaultShutdownHour).toInt(), 0, 23);
-    m_shutdownMinute = std::clamp(m_qsettings.value(Key::shutdownMinute, DefaultShutdownMinute).toInt(), 0, 59);
-
-    loadBreakMessages();
-    save();
-    applyAutoStart();
-}
-
-void SettingsManager::save()
-{
-    m_qsettings.setValue(Key::version, CurrentVersion);
-    m_qsettings.setValue(Key::microBreakInterval, m_microBreakInterval);
-    m_qsettings.setValue(Key::microBreakDuration, m_microBreakDuration);
-    m_qsettings.setValue(Key::longBreakInterval, m_longBreakInterval);
-    m_qsettings.setValue(Key::longBreakDuration, m_longBreakDuration);
-    m_qsettings.setValue(Key::postponeEnabled, m_postponeEnabled);
-    m_qsettings.setValue(Key::showOnAllMonitors, m_showOnAllMonitors);
-    m_qsettings.setValue(Key::autoStartAtBoot, m_autoStartAtBoot);
-    m_qsettings.setValue(Key::idlePauseEnabled, m_idlePauseEnabled);
-    m_qsettings.setValue(Key::language, m_language);
-    m_qsettings.setValue(Key::backgroundColor, m_backgroundColor.name());
-    m_qsettings.setValue(Key::shutdownEnabled, m_shutdownEnabled);
-    m_qsettings.setValue(Key::shutdownHour, m_shutdownHour);
-    m_qsettings.setValue(Key::shutdownMinute, m_shutdownMinute);
-    m_qsettings.sync();
-}
-
-void SettingsManager::resetToDefaults()
+bool SettingsManager::resetToDefaults()
 {
     applyDefaults();
-    save();
+    const bool saved = save();
     emit settingsChanged();
+    return saved;
 }
 
 void SettingsManager::notifySettingsChanged()
@@ -158,83 +161,52 @@ int SettingsManager::alignedLongInterval(int longInterval, int microInterval)
     return std::max(longInterval - longInterval % microInterval, microInterval);
 }
 
-void SettingsManager::setMicroBreakInterval(int seconds)
+void SettingsManager::setValue(Setting id, const QVariant& value)
 {
-    const int value = std::max(seconds, 60);
-    if (value == m_microBreakInterval)
+    const SettingRow& row = settingRow(id);
+    QVariant kept = value;
+    if (row.defaultValue.typeId() == QMetaType::Int)
+        kept = std::clamp(value.toInt(), row.setterMinimum, row.maximum);
+    else if (row.defaultValue.typeId() == QMetaType::Bool)
+        kept = value.toBool();
+
+    switch (id) {
+    case Setting::MicroBreakInterval:
+        // The long interval stays a whole multiple of the micro interval.
+        if (kept != this->value(id)) {
+            assign(id, kept);
+            assign(Setting::LongBreakInterval, alignedLongInterval(longBreakInterval(), kept.toInt()));
+        }
         return;
-    m_microBreakInterval = value;
-    if (m_longBreakInterval > 0) {
-        const int aligned = alignedLongInterval(m_longBreakInterval, value);
-        if (aligned != m_longBreakInterval)
-            m_longBreakInterval = aligned;
+    case Setting::LongBreakInterval:
+        kept = alignedLongInterval(kept.toInt(), microBreakInterval());
+        break;
+    case Setting::AutoStartAtBoot:
+        if (kept != this->value(id)) {
+            assign(id, kept);
+            emit autoStartChanged(kept.toBool());
+        }
+        return;
+    default:
+        break;
     }
+    assign(id, kept);
 }
 
-void SettingsManager::setMicroBreakDuration(int seconds)
+BreakRhythm SettingsManager::breakRhythm() const
 {
-    m_microBreakDuration = std::max(seconds, 5);
+    return {microBreakInterval(), microBreakDuration(), longBreakInterval(),
+            longBreakDuration(),  postponeEnabled(),    idlePauseEnabled()};
 }
 
-void SettingsManager::setLongBreakInterval(int seconds)
+BreakLook SettingsManager::breakLook() const
 {
-    m_longBreakInterval = alignedLongInterval(std::max(seconds, 60), m_microBreakInterval);
+    return {backgroundColor(), showOnAllMonitors(), postponeEnabled()};
 }
 
-void SettingsManager::setLongBreakDuration(int seconds)
+ShutdownTime SettingsManager::shutdownTime() const
 {
-    m_longBreakDuration = std::max(seconds, 60);
-}
-
-void SettingsManager::setPostponeEnabled(bool enabled)
-{
-    m_postponeEnabled = enabled;
-}
-
-void SettingsManager::setShowOnAllMonitors(bool enabled)
-{
-    m_showOnAllMonitors = enabled;
-}
-
-void SettingsManager::setAutoStartAtBoot(bool enabled)
-{
-    if (enabled == m_autoStartAtBoot)
-        return;
-    m_autoStartAtBoot = enabled;
-    applyAutoStart();
-}
-
-void SettingsManager::setIdlePauseEnabled(bool enabled)
-{
-    m_idlePauseEnabled = enabled;
-}
-
-void SettingsManager::setLanguage(const QString& language)
-{
-    if (language == m_language)
-        return;
-    m_language = language;
-    loadBreakMessages();
-}
-
-void SettingsManager::setBackgroundColor(const QColor& color)
-{
-    m_backgroundColor = color;
-}
-
-void SettingsManager::setShutdownEnabled(bool enabled)
-{
-    m_shutdownEnabled = enabled;
-}
-
-void SettingsManager::setShutdownHour(int hour)
-{
-    m_shutdownHour = std::clamp(hour, 0, 23);
-}
-
-void SettingsManager::setShutdownMinute(int minute)
-{
-    m_shutdownMinute = std::clamp(minute, 0, 59);
+    return {shutdownEnabled(), shutdownHour(), shutdownMinute()};
 }
 
 QString SettingsManager::effectiveLanguage(const QString& language)
@@ -242,29 +214,4 @@ QString SettingsManager::effectiveLanguage(const QString& language)
     if (language.isEmpty() || language == QLatin1String("system"))
         return QLocale::system().name().section(QLatin1Char('_'), 0, 0);
     return language;
-}
-
-void SettingsManager::applyAutoStart()
-{
-    if (m_autoStartEntry)
-        m_autoStartEntry->apply(m_autoStartAtBoot, QCoreApplication::applicationFilePath());
-}
-
-void SettingsManager::loadBreakMessages()
-{
-    QString path = QStringLiteral(":/translations/messages_%1.ini").arg(effectiveLanguage(m_language));
-    if (!QFile::exists(path))
-        path = QStringLiteral(":/translations/messages_en.ini");
-    QSettings file(path, QSettings::IniFormat);
-    file.beginGroup(QStringLiteral("messages"));
-    m_microMessages.clear();
-    m_longMessages.clear();
-    for (int i = 1; i <= MaxMessagesPerKind; ++i) {
-        const QString micro = QStringLiteral("micro%1").arg(i);
-        if (file.contains(micro))
-            m_microMessages.append(file.value(micro).toString());
-        const QString longKey = QStringLiteral("long%1").arg(i);
-        if (file.contains(longKey))
-            m_longMessages.append(file.value(longKey).toString());
-    }
 }

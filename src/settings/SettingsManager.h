@@ -1,16 +1,18 @@
 #pragma once
 
+#include "SettingsTable.h"
+#include "SettingsValues.h"
+
 #include <QColor>
 #include <QObject>
-#include <QSettings>
-#include <QStringList>
-#include <memory>
+#include <array>
 
-class AutoStartEntry;
-
-// The program's persistent settings. Every long-lived object keeps a non-owning
-// pointer to the one instance and reads values at each use. Setters change memory
-// only; whoever changes settings calls save() and then notifySettingsChanged().
+// The program's persistent settings, one row of the settings table each. Values are
+// checked on the way in: what storage holds is read through its row's parser, and
+// setters keep their rows' ranges. Setters change memory only; whoever changes
+// settings calls save() and then notifySettingsChanged(). The two settings with an
+// effect of their own announce their change at once: the language (the break
+// messages follow it) and the log-on start (its entry follows it).
 class SettingsManager : public QObject
 {
     Q_OBJECT
@@ -29,58 +31,61 @@ class SettingsManager : public QObject
     Q_PROPERTY(int shutdownMinute READ shutdownMinute WRITE setShutdownMinute NOTIFY settingsChanged)
 
 public:
-    static constexpr int DefaultMicroBreakInterval = 1200;
-    static constexpr int DefaultMicroBreakDuration = 20;
-    static constexpr int DefaultLongBreakInterval = 3600;
-    static constexpr int DefaultLongBreakDuration = 300;
-    static constexpr int DefaultShutdownHour = 22;
-    static constexpr int DefaultShutdownMinute = 0;
     static constexpr int CurrentVersion = 2;
-    static constexpr int MaxMessagesPerKind = 20;
-    static QColor defaultBackgroundColor() { return QColor(0, 120, 212); }
+
+    enum class LoadResult {
+        Read,       // storage was read (or holds nothing yet) and is up to date
+        Unreadable, // storage could not be read or parsed: defaults in use, storage left alone
+    };
 
     explicit SettingsManager(QObject* parent = nullptr);
     ~SettingsManager() override;
 
-    // Replaces the platform's log-on entry (tests use a fake).
-    void setAutoStartEntry(std::unique_ptr<AutoStartEntry> entry);
+    LoadResult load();
+    // False when storage could not be written; what it held before stays whole.
+    bool save();
+    // Where the settings are kept, for messages.
+    QString location() const { return m_location; }
 
-    void load();
-    void save();
-
-    Q_INVOKABLE void resetToDefaults();
+    Q_INVOKABLE bool resetToDefaults();
     Q_INVOKABLE void notifySettingsChanged();
 
-    int microBreakInterval() const { return m_microBreakInterval; }
-    int microBreakDuration() const { return m_microBreakDuration; }
-    int longBreakInterval() const { return m_longBreakInterval; }
-    int longBreakDuration() const { return m_longBreakDuration; }
-    bool postponeEnabled() const { return m_postponeEnabled; }
-    bool showOnAllMonitors() const { return m_showOnAllMonitors; }
-    bool autoStartAtBoot() const { return m_autoStartAtBoot; }
-    bool idlePauseEnabled() const { return m_idlePauseEnabled; }
-    QString language() const { return m_language; }
-    QColor backgroundColor() const { return m_backgroundColor; }
-    bool shutdownEnabled() const { return m_shutdownEnabled; }
-    int shutdownHour() const { return m_shutdownHour; }
-    int shutdownMinute() const { return m_shutdownMinute; }
+    QVariant value(Setting id) const { return m_values[size_t(id)]; }
+    // Applies the setting's setter rule; memory only.
+    void setValue(Setting id, const QVariant& value);
 
-    void setMicroBreakInterval(int seconds);
-    void setMicroBreakDuration(int seconds);
-    void setLongBreakInterval(int seconds);
-    void setLongBreakDuration(int seconds);
-    void setPostponeEnabled(bool enabled);
-    void setShowOnAllMonitors(bool enabled);
-    void setAutoStartAtBoot(bool enabled);
-    void setIdlePauseEnabled(bool enabled);
-    void setLanguage(const QString& language);
-    void setBackgroundColor(const QColor& color);
-    void setShutdownEnabled(bool enabled);
-    void setShutdownHour(int hour);
-    void setShutdownMinute(int minute);
+    int microBreakInterval() const { return value(Setting::MicroBreakInterval).toInt(); }
+    int microBreakDuration() const { return value(Setting::MicroBreakDuration).toInt(); }
+    int longBreakInterval() const { return value(Setting::LongBreakInterval).toInt(); }
+    int longBreakDuration() const { return value(Setting::LongBreakDuration).toInt(); }
+    bool postponeEnabled() const { return value(Setting::PostponeEnabled).toBool(); }
+    bool showOnAllMonitors() const { return value(Setting::ShowOnAllMonitors).toBool(); }
+    bool autoStartAtBoot() const { return value(Setting::AutoStartAtBoot).toBool(); }
+    bool idlePauseEnabled() const { return value(Setting::IdlePauseEnabled).toBool(); }
+    QString language() const { return value(Setting::Language).toString(); }
+    QColor backgroundColor() const { return value(Setting::BackgroundColor).value<QColor>(); }
+    bool shutdownEnabled() const { return value(Setting::ShutdownEnabled).toBool(); }
+    int shutdownHour() const { return value(Setting::ShutdownHour).toInt(); }
+    int shutdownMinute() const { return value(Setting::ShutdownMinute).toInt(); }
 
-    QStringList microBreakMessages() const { return m_microMessages; }
-    QStringList longBreakMessages() const { return m_longMessages; }
+    void setMicroBreakInterval(int seconds) { setValue(Setting::MicroBreakInterval, seconds); }
+    void setMicroBreakDuration(int seconds) { setValue(Setting::MicroBreakDuration, seconds); }
+    void setLongBreakInterval(int seconds) { setValue(Setting::LongBreakInterval, seconds); }
+    void setLongBreakDuration(int seconds) { setValue(Setting::LongBreakDuration, seconds); }
+    void setPostponeEnabled(bool enabled) { setValue(Setting::PostponeEnabled, enabled); }
+    void setShowOnAllMonitors(bool enabled) { setValue(Setting::ShowOnAllMonitors, enabled); }
+    void setAutoStartAtBoot(bool enabled) { setValue(Setting::AutoStartAtBoot, enabled); }
+    void setIdlePauseEnabled(bool enabled) { setValue(Setting::IdlePauseEnabled, enabled); }
+    void setLanguage(const QString& language) { setValue(Setting::Language, language); }
+    void setBackgroundColor(const QColor& color) { setValue(Setting::BackgroundColor, color); }
+    void setShutdownEnabled(bool enabled) { setValue(Setting::ShutdownEnabled, enabled); }
+    void setShutdownHour(int hour) { setValue(Setting::ShutdownHour, hour); }
+    void setShutdownMinute(int minute) { setValue(Setting::ShutdownMinute, minute); }
+
+    // The values each part of the program works with.
+    BreakRhythm breakRhythm() const;
+    BreakLook breakLook() const;
+    ShutdownTime shutdownTime() const;
 
     // A long-break interval rounded down to a whole multiple of the micro-break
     // interval, and never below it (any unit; a micro interval below 1 leaves it).
@@ -90,34 +95,18 @@ public:
     // language part of the system locale's name, anything else is taken as it is.
     static QString effectiveLanguage(const QString& language);
 
-    // Registers or removes the program's log-on start according to autoStartAtBoot.
-    void applyAutoStart();
-    // Refills both break message lists from the message file of the effective language.
-    void loadBreakMessages();
-
 signals:
     void settingsChanged();
+    // The language value changed (by a setter, a load or a reset).
+    void languageChanged(const QString& language);
+    // The log-on start was switched by its setter.
+    void autoStartChanged(bool enabled);
 
 private:
     void applyDefaults();
-    void migrateSettings();
-    int readTime(const QString& key, int defaultValue);
+    // Stores a value; announces a changed language.
+    void assign(Setting id, const QVariant& value);
 
-    QSettings m_qsettings;
-    int m_microBreakInterval = DefaultMicroBreakInterval;
-    int m_microBreakDuration = DefaultMicroBreakDuration;
-    int m_longBreakInterval = DefaultLongBreakInterval;
-    int m_longBreakDuration = DefaultLongBreakDuration;
-    bool m_postponeEnabled = true;
-    bool m_showOnAllMonitors = true;
-    bool m_autoStartAtBoot = true;
-    bool m_idlePauseEnabled = true;
-    QString m_language;
-    QColor m_backgroundColor;
-    bool m_shutdownEnabled = false;
-    int m_shutdownHour = DefaultShutdownHour;
-    int m_shutdownMinute = DefaultShutdownMinute;
-    QStringList m_microMessages;
-    QStringList m_longMessages;
-    std::unique_ptr<AutoStartEntry> m_autoStartEntry;
+    QString m_location;
+    std::array<QVariant, SettingCount> m_values;
 };

@@ -1,13 +1,12 @@
 #include "ShutdownScheduler.h"
 
 #include "platform/SystemShutdown.h"
-#include "settings/SettingsManager.h"
 
 #include <QTime>
 
-ShutdownScheduler::ShutdownScheduler(SettingsManager* settings, QObject* parent)
+ShutdownScheduler::ShutdownScheduler(const ShutdownTime& time, QObject* parent)
     : QObject(parent)
-    , m_settings(settings)
+    , m_time(time)
     , m_clock([] { return QDateTime::currentDateTime(); })
     , m_shutdown(shutdownSystem)
 {
@@ -27,7 +26,7 @@ void ShutdownScheduler::setShutdownAction(ShutdownAction action)
 
 int ShutdownScheduler::secondsUntilShutdown(const QDateTime& now) const
 {
-    const QTime target(m_settings->shutdownHour(), m_settings->shutdownMinute(), 0, 0);
+    const QTime target(m_time.hour, m_time.minute, 0, 0);
     int seconds = now.time().secsTo(target);
     if (seconds < 0)
         seconds += 86400;
@@ -36,7 +35,7 @@ int ShutdownScheduler::secondsUntilShutdown(const QDateTime& now) const
 
 void ShutdownScheduler::updateTimerInterval()
 {
-    if (!m_settings->shutdownEnabled()) {
+    if (!m_time.enabled) {
         m_checkTimer.stop();
         return;
     }
@@ -54,7 +53,7 @@ void ShutdownScheduler::updateTimerInterval()
 
 void ShutdownScheduler::start()
 {
-    if (!m_settings->shutdownEnabled())
+    if (!m_time.enabled)
         return;
     updateTimerInterval();
     m_checkTimer.start();
@@ -121,7 +120,7 @@ void ShutdownScheduler::postpone()
 
 void ShutdownScheduler::onSettingsChanged()
 {
-    if (!m_settings->shutdownEnabled()) {
+    if (!m_time.enabled) {
         m_checkTimer.stop();
         m_state = Idle;
         updateTimerInterval();

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "settings/SettingsValues.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QObject>
 #include <QTimer>
 #include <functional>
-
-class SettingsManager;
 
 // Shuts the computer down once a day at the set time: a check timer that runs
 // faster as the time nears, a 20-second warning that may be postponed by five
@@ -26,7 +26,10 @@ public:
     using Clock = std::function<QDateTime()>;
     using ShutdownAction = std::function<void()>;
 
-    explicit ShutdownScheduler(SettingsManager* settings, QObject* parent = nullptr);
+    explicit ShutdownScheduler(const ShutdownTime& time, QObject* parent = nullptr);
+
+    // Taken up by onSettingsChanged().
+    void setShutdownTime(const ShutdownTime& time) { m_time = time; }
 
     // The wall clock and the shutdown itself; tests replace both.
     void setClock(Clock clock);
@@ -57,7 +60,7 @@ private:
     void checkShutdownTime();
     void beginWarning();
 
-    SettingsManager* m_settings;
+    ShutdownTime m_time;
     QTimer m_checkTimer;
     ShutdownState m_state = Idle;
     int m_countdownSeconds = 0;

@@ -4,7 +4,6 @@
 #include "platform/InputHold.h"
 #include "platform/WindowMapping.h"
 #include "scheduling/break_utils.h"
-#include "settings/SettingsManager.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -73,9 +72,9 @@ void closeOpenPopups()
 
 } // namespace
 
-BreakOverlay::BreakOverlay(SettingsManager* settings, QWidget* parent)
+BreakOverlay::BreakOverlay(const BreakLook& look, QWidget* parent)
     : QWidget(parent)
-    , m_settings(settings)
+    , m_look(look)
     , m_inputHold(createInputHold())
 {
     m_countdownTimer.setInterval(1000);
@@ -170,7 +169,7 @@ void BreakOverlay::showBreak(BreakType type, const QString& message, int duratio
     setAttribute(Qt::WA_ShowWithoutActivating, false);
     // No part of the screen shows black or what was under it, however late the
     // first paint comes.
-    setNativeBackground(this, m_settings->backgroundColor());
+    setNativeBackground(this, m_look.backgroundColor);
     m_messageLabel->setText(message);
     updateCountdownText();
     m_progressBar->setRange(0, durationSeconds);
@@ -249,7 +248,7 @@ void BreakOverlay::onCountdownTick()
 void BreakOverlay::applyPostponeRule()
 {
     const int elapsed = m_totalSeconds - m_remainingSeconds;
-    if (m_settings->postponeEnabled() && elapsed <= 9) {
+    if (m_look.postponeEnabled && elapsed <= 9) {
         if (!m_postponeVisible)
             m_postponeButton->show();
         m_postponeVisible = true;
@@ -269,7 +268,7 @@ void BreakOverlay::onPostponeClicked()
 // The screens the break screen covers: the primary one, or all.
 QList<QScreen*> BreakOverlay::coveredScreens() const
 {
-    if (m_settings->showOnAllMonitors())
+    if (m_look.showOnAllMonitors)
         return QGuiApplication::screens();
     QScreen* primary = QGuiApplication::primaryScreen();
     return primary ? QList<QScreen*>{primary} : QList<QScreen*>{};
@@ -326,7 +325,7 @@ void BreakOverlay::updateScreenCovers()
         return;
     const QList<QScreen*> screens = coveredScreens();
     for (QScreen* screen : screens.mid(1)) {
-        auto cover = std::make_unique<ScreenCover>(m_settings->backgroundColor(), windowFlags());
+        auto cover = std::make_unique<ScreenCover>(m_look.backgroundColor, windowFlags());
         cover->setAttribute(Qt::WA_ShowWithoutActivating);
         cover->setCursor(Qt::ArrowCursor);
         cover->setScreen(screen);
@@ -390,7 +389,7 @@ void BreakOverlay::setInputHold(bool on)
 void BreakOverlay::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), m_settings->backgroundColor());
+    painter.fillRect(rect(), m_look.backgroundColor);
     if (m_firstPaintPending) {
         m_firstPaintPending = false;
         qCDebug(lcTiming) << "break screen painted" << m_sinceBreakStart.elapsed() << "ms after the break began";
@@ -407,8 +406,7 @@ void BreakOverlay::changeEvent(QEvent* event)
     updateCountdownText();
     if (!isVisible())
         return;
-    const QStringList messages =
-        m_breakType == Micro ? m_settings->microBreakMessages() : m_settings->longBreakMessages();
+    const QStringList& messages = m_breakType == Micro ? m_messages.micro : m_messages.longBreak;
     if (!messages.isEmpty())
         m_messageLabel->setText(messages.at(QRandomGenerator::global()->bounded(messages.size())));
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "scheduling/BreakType.h"
+#include "settings/BreakMessages.h"
+#include "settings/SettingsValues.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -15,7 +17,6 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QScreen;
-class SettingsManager;
 
 // The full-screen break screen. It covers the primary monitor or all monitors,
 // shows the time left, a progress bar and the exercise message, offers Postpone
@@ -26,8 +27,12 @@ class BreakOverlay : public QWidget
     Q_OBJECT
 
 public:
-    explicit BreakOverlay(SettingsManager* settings, QWidget* parent = nullptr);
+    explicit BreakOverlay(const BreakLook& look, QWidget* parent = nullptr);
     ~BreakOverlay() override;
+
+    // Both take effect at the next break (the messages at a language change too).
+    void setLook(const BreakLook& look) { m_look = look; }
+    void setBreakMessages(const BreakMessages& messages) { m_messages = messages; }
 
     // Replaces the platform's input hold (tests use a fake).
     void setInputHoldBackend(std::unique_ptr<InputHold> hold);
@@ -62,7 +67,8 @@ private:
     void checkUnmapped();
     void updateScreenCovers();
 
-    SettingsManager* m_settings;
+    BreakLook m_look;
+    BreakMessages m_messages;
     QLabel* m_messageLabel = nullptr;
     QLabel* m_countdownLabel = nullptr;
     QProgressBar* m_progressBar = nullptr;

@@ -41,13 +41,19 @@ void SettingsDialog::ensureBuilt()
 
     m_emailLabel->setOpenExternalLinks(true);
     m_emailLabel->setTextFormat(Qt::RichText);
+    m_saveErrorLabel = new QLabel(this);
+    m_saveErrorLabel->setObjectName(QStringLiteral("m_saveErrorLabel"));
+    m_saveErrorLabel->setWordWrap(true);
+    m_saveErrorLabel->setStyleSheet(QStringLiteral("color: #c62828;"));
+    m_saveErrorLabel->hide();
+    verticalLayout->insertWidget(verticalLayout->indexOf(tabWidget) + 1, m_saveErrorLabel);
     setLocalTexts();
 
     connect(m_resetButton, &QPushButton::clicked, this, &SettingsDialog::onResetDefaults);
     connect(m_applyButton, &QPushButton::clicked, this, &SettingsDialog::onApply);
     connect(m_okButton, &QPushButton::clicked, this, [this] {
-        onApply();
-        accept();
+        if (onApply())
+            accept();
     });
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_colorPickButton, &QPushButton::clicked, this, &SettingsDialog::onPickColor);
@@ -72,6 +78,8 @@ void SettingsDialog::setLocalTexts()
     m_microBreakDurationSpin->setSuffix(QLatin1Char(' ') + tr("seconds"));
     m_longBreakIntervalSpin->setSuffix(minutes);
     m_longBreakDurationSpin->setSuffix(minutes);
+    m_saveErrorLabel->setText(
+        tr("Could not save the settings to %1. The changes apply only until you quit.").arg(m_settings->location()));
 }
 
 void SettingsDialog::onMicroIntervalChanged(int minutes)
@@ -89,48 +97,65 @@ void SettingsDialog::onLongIntervalChanged(int minutes)
     }
 }
 
+std::vector<SettingsDialog::Field> SettingsDialog::fields() const
+{
+    return {
+        {Setting::MicroBreakInterval, m_microBreakIntervalSpin, 60},
+        {Setting::MicroBreakDuration, m_microBreakDurationSpin, 1},
+        {Setting::LongBreakInterval, m_longBreakIntervalSpin, 60},
+        {Setting::LongBreakDuration, m_longBreakDurationSpin, 60},
+        {Setting::PostponeEnabled, m_postponeCheckBox, 1},
+        {Setting::ShowOnAllMonitors, m_showOnAllMonitorsCheckBox, 1},
+        {Setting::AutoStartAtBoot, m_autoStartCheckBox, 1},
+        {Setting::IdlePauseEnabled, m_idlePauseCheckBox, 1},
+        {Setting::Language, m_languageCombo, 1},
+        {Setting::ShutdownEnabled, m_shutdownEnabledCheckBox, 1},
+        {Setting::ShutdownHour, m_shutdownHourSpin, 1},
+        {Setting::ShutdownMinute, m_shutdownMinuteSpin, 1},
+    };
+}
+
+// In the order of the settings, so the coupling of the two intervals runs as the
+// user's edits would.
 void SettingsDialog::loadSettings()
 {
-    m_microBreakIntervalSpin->setValue(m_settings->microBreakInterval() / 60);
-    m_microBreakDurationSpin->setValue(m_settings->microBreakDuration());
-    m_longBreakIntervalSpin->setValue(m_settings->longBreakInterval() / 60);
-    m_longBreakDurationSpin->setValue(m_settings->longBreakDuration() / 60);
-
-    m_postponeCheckBox->setChecked(m_settings->postponeEnabled());
-    m_showOnAllMonitorsCheckBox->setChecked(m_settings->showOnAllMonitors());
-    m_autoStartCheckBox->setChecked(m_settings->autoStartAtBoot());
-    m_idlePauseCheckBox->setChecked(m_settings->idlePauseEnabled());
-
-    m_shutdownEnabledCheckBox->setChecked(m_settings->shutdownEnabled());
-    m_shutdownHourSpin->setValue(m_settings->shutdownHour());
-    m_shutdownMinuteSpin->setValue(m_settings->shutdownMinute());
-
-    const int languageIndex =
-        m_languageCombo->findData(m_settings->language(), Qt::UserRole, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (languageIndex >= 0)
-        m_languageCombo->setCurrentIndex(languageIndex);
-
+    for (const Field& field : fields()) {
+        const QVariant value = m_settings->value(field.setting);
+        if (auto* spin = qobject_cast<QSpinBox*>(field.widget)) {
+            spin->setValue(value.toInt() / field.scale);
+        } else if (auto* box = qobject_cast<QCheckBox*>(field.widget)) {
+            box->setChecked(value.toBool());
+        } else if (auto* combo = qobject_cast<QComboBox*>(field.widget)) {
+            const int index = combo->findData(value, Qt::UserRole, Qt::MatchExactly | Qt::MatchCaseSensitive);
+            if (index >= 0)
+                combo->setCurrentIndex(index);
+        }
+    }
     m_currentColor = m_settings->backgroundColor();
     updateColorButton();
 }
 
-void SettingsDialog::onApply()
+bool SettingsDialog::onApply()
 {
-    m_settings->setMicroBreakInterval(m_microBreakIntervalSpin->value() * 60);
-    m_settings->setMicroBreakDuration(m_microBreakDurationSpin->value());
-    m_settings->setLongBreakInterval(m_longBreakIntervalSpin->value() * 60);
-    m_settings->setLongBreakDuration(m_longBreakDurationSpin->value() * 60);
-    m_settings->setPostponeEnabled(m_postponeCheckBox->isChecked());
-    m_settings->setShowOnAllMonitors(m_showOnAllMonitorsCheckBox->isChecked());
-    m_settings->setAutoStartAtBoot(m_autoStartCheckBox->isChecked());
-    m_settings->setIdlePauseEnabled(m_idlePauseCheckBox->isChecked());
-    m_settings->setShutdownEnabled(m_shutdownEnabledCheckBox->isChecked());
-    m_settings->setShutdownHour(m_shutdownHourSpin->value());
-    m_settings->setShutdownMinute(m_shutdownMinuteSpin->value());
-    m_settings->setLanguage(m_languageCombo->currentData().toString());
+    for (const Field& field : fields()) {
+        if (auto* spin = qobject_cast<QSpinBox*>(field.widget))
+            m_settings->setValue(field.setting, spin->value() * field.scale);
+        else if (auto* box = qobject_cast<QCheckBox*>(field.widget))
+            m_settings->setValue(field.setting, box->isChecked());
+        else if (auto* combo = qobject_cast<QComboBox*>(field.widget))
+            m_settings->setValue(field.setting, combo->currentData().toString());
+    }
     m_settings->setBackgroundColor(m_currentColor);
-    m_settings->save();
+    const bool saved = m_settings->save();
+    showSaveResult(saved);
     m_settings->notifySettingsChanged();
+    return saved;
+}
+
+// What could not be saved is still in use: the rest of the program takes it up.
+void SettingsDialog::showSaveResult(bool saved)
+{
+    m_saveErrorLabel->setVisible(!saved);
 }
 
 void SettingsDialog::onAccept()
@@ -166,8 +191,9 @@ void SettingsDialog::onResetDefaults()
     question.setWindowModality(Qt::WindowModal);
     if (question.exec() != QMessageBox::Yes)
         return;
-    m_settings->resetToDefaults();
+    const bool saved = m_settings->resetToDefaults();
     loadSettings();
+    showSaveResult(saved);
 }
 
 void SettingsDialog::changeEvent(QEvent* event)

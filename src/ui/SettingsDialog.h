@@ -1,15 +1,18 @@
 #pragma once
 
+#include "settings/SettingsTable.h"
 #include "ui_SettingsDialog.h"
 
 #include <QColor>
 #include <QDialog>
+#include <vector>
 
 class SettingsManager;
 
 // The tabbed dialog that edits the settings. It stores nothing itself: Apply and OK
 // write every widget through the store's setters, save, and let the store announce
-// the change. It lives for the whole run and is only shown and hidden.
+// the change. A save that fails is said in the dialog, which then stays open. It
+// lives for the whole run and is only shown and hidden.
 class SettingsDialog : public QDialog, private Ui::SettingsDialog
 {
     Q_OBJECT
@@ -27,9 +30,21 @@ protected:
 
 private:
     // The form's buttons; they exist once the form is built.
+    // A form field and the setting it edits; times kept in seconds and shown in
+    // minutes have the scale 60.
+    struct Field
+    {
+        Setting setting;
+        QWidget* widget;
+        int scale;
+    };
+    std::vector<Field> fields() const;
+
     void onResetDefaults();
-    void onApply();
+    // False when the settings could not be saved.
+    bool onApply();
     void onAccept();
+    void showSaveResult(bool saved);
     void onPickColor();
     void ensureBuilt();
     void loadSettings();
@@ -39,6 +54,7 @@ private:
     void onLongIntervalChanged(int minutes);
 
     SettingsManager* m_settings;
+    QLabel* m_saveErrorLabel = nullptr;
     QColor m_currentColor;
     bool m_built = false;
 };

@@ -101,11 +101,9 @@ QIcon trayPicture(const QString& svgPath)
 
 } // namespace
 
-SystemTrayIcon::SystemTrayIcon(BreakScheduler* scheduler, SettingsManager* settings, SettingsDialog* settingsDialog,
-                               QObject* parent)
+SystemTrayIcon::SystemTrayIcon(BreakScheduler* scheduler, SettingsDialog* settingsDialog, QObject* parent)
     : QObject(parent)
     , m_scheduler(scheduler)
-    , m_settings(settings)
     , m_settingsDialog(settingsDialog)
 {
     createMenu();

@@ -11,7 +11,6 @@
 
 class BreakScheduler;
 class SettingsDialog;
-class SettingsManager;
 class QAction;
 
 // The program's face in the system tray: a picture of the break scheduler's state,
@@ -21,8 +20,7 @@ class SystemTrayIcon : public QObject
     Q_OBJECT
 
 public:
-    SystemTrayIcon(BreakScheduler* scheduler, SettingsManager* settings, SettingsDialog* settingsDialog,
-                   QObject* parent = nullptr);
+    SystemTrayIcon(BreakScheduler* scheduler, SettingsDialog* settingsDialog, QObject* parent = nullptr);
 
     // The resource of the picture for the scheduler's present state.
     QString iconPath() const;
@@ -48,7 +46,6 @@ private:
     void showSettings();
 
     BreakScheduler* m_scheduler;
-    SettingsManager* m_settings;
     SettingsDialog* m_settingsDialog;
     QSystemTrayIcon m_trayIcon;
     QMenu m_menu;

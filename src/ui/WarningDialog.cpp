@@ -1,7 +1,6 @@
 #include "WarningDialog.h"
 
 #include "platform/WindowMapping.h"
-#include "settings/SettingsManager.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -13,9 +12,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-WarningDialog::WarningDialog(SettingsManager* settings, QWidget* parent)
+WarningDialog::WarningDialog(QWidget* parent)
     : QWidget(parent)
-    , m_settings(settings)
 {
     m_countdownTimer.setInterval(1000);
     connect(&m_countdownTimer, &QTimer::timeout, this, &WarningDialog::onTick);
@@ -127,7 +125,7 @@ void WarningDialog::showWarning(BreakType type, int seconds)
     m_titleLabel->setText(breakTitle());
     m_countdownLabel->setText(countdownText(seconds));
     m_messageLabel->setText(tr("Your break will begin in..."));
-    m_postponeButton->setVisible(m_settings->postponeEnabled());
+    m_postponeButton->setVisible(m_postponeEnabled);
     moveToCorner();
     show();
     raise();
@@ -197,7 +195,7 @@ void WarningDialog::changeEvent(QEvent* event)
         m_messageLabel->setText(tr("Your computer will shut down soon"));
         return;
     }
-    m_postponeButton->setVisible(m_settings->postponeEnabled());
+    m_postponeButton->setVisible(m_postponeEnabled);
     if (!isVisible())
         return;
     m_titleLabel->setText(breakTitle());

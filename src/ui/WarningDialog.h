@@ -7,7 +7,6 @@
 
 class QLabel;
 class QPushButton;
-class SettingsManager;
 
 // The small countdown popup in the bottom-right corner before a break or a
 // scheduled shutdown. It is shown without taking the focus; its count is for
@@ -17,7 +16,11 @@ class WarningDialog : public QWidget
     Q_OBJECT
 
 public:
-    explicit WarningDialog(SettingsManager* settings, QWidget* parent = nullptr);
+    explicit WarningDialog(QWidget* parent = nullptr);
+
+    // Whether a break's popup offers Postpone (a shutdown's always does); taken up
+    // the next time the popup shows or changes language.
+    void setPostponeEnabled(bool enabled) { m_postponeEnabled = enabled; }
 
     void showWarning(BreakType type, int seconds);
     void showShutdownWarning(int seconds);
@@ -47,7 +50,7 @@ private:
     void repolish();
     QString breakTitle() const;
 
-    SettingsManager* m_settings;
+    bool m_postponeEnabled = true;
     QLabel* m_titleLabel = nullptr;
     QLabel* m_countdownLabel = nullptr;
     QLabel* m_messageLabel = nullptr;
