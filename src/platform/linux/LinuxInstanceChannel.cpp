@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QSocketNotifier>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstring>
@@ -156,8 +157,8 @@ bool readAvailable(int fd, QByteArray& bytes)
     while (count < 0 && errno == EINTR);
     if (count > 0)
         bytes.append(buffer, qsizetype(std::min<ssize_t>(count, RequestBytes - bytes.size())));
-    const bool waiting = count > 0 || errno == EAGAIN || errno == EWOULDBLOCK;
-    return bytes.size() >= RequestBytes || !waiting;
+    const bool ended = count == 0 || (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
+    return bytes.size() >= RequestBytes || ended;
 }
 
 } // namespace
@@ -204,7 +205,7 @@ struct InstanceServer::Private
     QSocketNotifier* notifier = nullptr;
     struct Connection
     {
-        QSocketNotifier* notifier;
+        QSocketNotifier* notifier = nullptr;
         QByteArray bytes;
     };
     std::unordered_map<int, Connection> connections;
@@ -329,6 +330,12 @@ bool InstanceServer::listen(const QString& serverName)
         int connection;
         while ((connection = accept4(d->fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0)
             d->take(this, connection);
+        // Out of descriptors, the waiting connection would wake the loop at once,
+        // again and again: it waits a second instead.
+        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+            d->notifier->setEnabled(false);
+            QTimer::singleShot(1000, d->notifier, [notifier = d->notifier] { notifier->setEnabled(true); });
+        }
     });
     return true;
 }
