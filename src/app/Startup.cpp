@@ -16,6 +16,9 @@
 
 namespace {
 
+// This copy could neither run nor hand over to a running one.
+constexpr int StartFailedExitCode = 4;
+
 void loadStyleSheet(QApplication& app)
 {
     QFile file(QStringLiteral(":/resources/style.qss"));
@@ -49,9 +52,6 @@ bool waitForSystemTray(int waitMs)
     }
     return true;
 }
-
-// This copy could neither run nor hand over to a running one.
-constexpr int StartFailedExitCode = 4;
 
 } // namespace
 
