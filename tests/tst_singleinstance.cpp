@@ -204,9 +204,14 @@ private slots:
         const SingleInstance::Outcome outcome = instance.claim();
         quitting.join();
         QCOMPARE(outcome, SingleInstance::Outcome::Primary);
-        // And it goes in the same order.
+        // And it goes in the same order: the socket first, then the lock.
+        bool inOrder = false;
+        QObject::connect(instance.server(), &QObject::destroyed, [&] {
+            QLockFile other(channel.lockFilePath);
+            inOrder = !QFile::exists(channel.serverName) && !other.tryLock(0);
+        });
         instance.release();
-        QVERIFY(!QFile::exists(channel.serverName) && quittingLock.tryLock(0));
+        QVERIFY(inOrder && quittingLock.tryLock(0));
     }
 };
 
