@@ -4,7 +4,7 @@
 
 #include <QLockFile>
 
-class QObject;
+#include <memory>
 
 // Makes sure one copy of the program runs per user. The first copy holds a lock
 // file and listens on a local socket; a later copy sends "show" to it and ends.
@@ -13,28 +13,38 @@ class SingleInstance
 public:
     enum class Outcome {
         Primary,    // this copy runs; server() listens
-        HandedOver, // another copy runs; it was sent "show" if it answered in time
-        NoServer,   // this copy could not listen even after removing a stale name
+        HandedOver, // another copy runs and took the request
+        Failed,     // neither: errorString() says why
     };
 
     static const char* const ServerName;
 
     explicit SingleInstance(const InstanceChannel& channel);
+    // Releases, as release() does.
     ~SingleInstance();
 
-    // Decides whether this copy runs. The server becomes a child of serverParent.
-    Outcome claim(QObject* serverParent);
-    InstanceServer* server() const { return m_server; }
+    // Decides whether this copy runs.
+    Outcome claim();
+    InstanceServer* server() const { return m_server.get(); }
+    // Why claim() failed, and what to do about it, in one line.
+    QString errorString() const { return m_error; }
 
-    // Sends "show" to a running copy; true when one answered the connection.
+    // Stops listening, then lets the lock go: a copy that starts meanwhile never
+    // hands over to this one, it waits for the lock and runs.
+    void release();
+
+    // Sends "show" to a running copy; true when one took it.
     static bool sendShowRequest(const QString& serverName, int connectWaitMs);
 
 private:
+    bool takeOverUnreadableLock();
+
     InstanceChannel m_channel;
     QLockFile m_lock;
-    InstanceServer* m_server = nullptr;
+    std::unique_ptr<InstanceServer> m_server;
+    QString m_error;
 };
 
-// Reads one request from the server's next pending connection; "show" brings the
-// top-level window named "RespiteKeeperSettings" to the front.
-void handleShowRequest(InstanceServer* server);
+// A request that begins with "show" brings the top-level window named
+// "RespiteKeeperSettings" to the front; anything else does nothing.
+void handleShowRequest(const QByteArray& request);

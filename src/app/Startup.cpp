@@ -16,6 +16,9 @@
 
 namespace {
 
+// This copy could neither run nor hand over to a running one.
+constexpr int StartFailedExitCode = 4;
+
 void loadStyleSheet(QApplication& app)
 {
     QFile file(QStringLiteral(":/resources/style.qss"));
@@ -62,11 +65,19 @@ int runRespiteKeeper(int& argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     SingleInstance instance(instanceChannel(QString::fromLatin1(SingleInstance::ServerName)));
-    if (instance.claim(&app) != SingleInstance::Outcome::Primary)
+    switch (instance.claim()) {
+    case SingleInstance::Outcome::HandedOver:
         return 0;
-    InstanceServer* server = instance.server();
-    QObject::connect(
-        server, &InstanceServer::newConnection, server, [server] { handleShowRequest(server); }, Qt::DirectConnection);
+    case SingleInstance::Outcome::Failed:
+        // Qt's log is the standard error here: one line for both.
+        qCritical("RespiteKeeper cannot start: %s", qUtf8Printable(instance.errorString()));
+        return StartFailedExitCode;
+    case SingleInstance::Outcome::Primary:
+        break;
+    }
+    QObject::connect(instance.server(), &InstanceServer::requestReceived, &handleShowRequest);
+    // Before the program's objects go: a copy starting now must not hand over to this one.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, instance.server(), [&instance] { instance.release(); });
 
     loadStyleSheet(app);
     // Named as an icon file, so that fewer image plugins are tried on it.

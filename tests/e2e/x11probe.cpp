@@ -6,12 +6,19 @@
 //                            runs on X11 or Wayland, as Qt does
 //   rk-x11probe grab-state   print "keyboard=free|held pointer=free|held": whether
 //                            another client could grab them now (its grabs end with it)
+//   rk-x11probe flood PATH COUNT SECONDS
+//                            open COUNT connections to the Unix socket PATH that send
+//                            nothing, print "open N" and keep them for SECONDS
 #include "platform/LastInputSource.h"
 #include "platform/linux/X11Connection.h"
 
 #include <QGuiApplication>
 #include <QTimer>
 #include <cstdlib>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 int main(int argc, char** argv)
@@ -34,6 +41,19 @@ int main(int argc, char** argv)
         poll.start(50);
         QTimer::singleShot(std::atoi(argv[3]) * 1000, &app, &QCoreApplication::quit);
         return app.exec();
+    }
+    if (mode == "flood" && argc == 5) {
+        sockaddr_un address = {};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, argv[2], sizeof(address.sun_path) - 1);
+        int open = 0;
+        for (int i = std::atoi(argv[3]); i > 0; --i) {
+            const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+            open += fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+        }
+        std::printf("open %d\n", open), std::fflush(stdout);
+        sleep(unsigned(std::atoi(argv[4])));
+        return 0;
     }
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c))
@@ -60,6 +80,6 @@ int main(int argc, char** argv)
         xcb_disconnect(c);
         return 0;
     }
-    std::fprintf(stderr, "usage: rk-x11probe tray-owned|idle|grab-state\n");
+    std::fprintf(stderr, "usage: rk-x11probe tray-owned|idle-notices|grab-state|flood\n");
     return 2;
 }

@@ -1,17 +1,20 @@
 #include "RuntimeDirectory.h"
 #include "platform/InstanceChannel.h"
+#include "platform/WaitingConnections.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QSocketNotifier>
 #include <QStandardPaths>
+#include <QTimer>
 
-#include <deque>
+#include <cerrno>
+#include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace {
 
@@ -31,6 +34,17 @@ QString ensurePrivateDirectory(const QString& path)
     return isPrivateDirectory(path) ? path : QString();
 }
 
+QString cacheRuntimeDirectory()
+{
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    return cache.isEmpty() ? QString() : cache + QStringLiteral("/RespiteKeeper-runtime");
+}
+
+QString tempRuntimeDirectory()
+{
+    return QDir::tempPath() + QStringLiteral("/RespiteKeeper-%1").arg(quint64(getuid()));
+}
+
 } // namespace
 
 QString userRuntimeDirectory(const QString& xdgRuntimeDir, const QString& systemUserDir)
@@ -41,21 +55,29 @@ QString userRuntimeDirectory(const QString& xdgRuntimeDir, const QString& system
     // in a normal session is still there.
     if (isPrivateDirectory(systemUserDir))
         return systemUserDir;
-    const QString inTemp =
-        ensurePrivateDirectory(QDir::tempPath() + QStringLiteral("/RespiteKeeper-%1").arg(quint64(getuid())));
+    // Another user can make the name in the shared temporary folder first: then it
+    // is not ours, and the cache folder is the last place. Nothing shared is used.
+    const QString inTemp = ensurePrivateDirectory(tempRuntimeDirectory());
     if (!inTemp.isEmpty())
         return inTemp;
-    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    QDir().mkpath(cache);
-    const QString inCache = ensurePrivateDirectory(cache + QStringLiteral("/RespiteKeeper-runtime"));
-    return inCache.isEmpty() ? QDir::tempPath() : inCache;
+    const QString cache = cacheRuntimeDirectory();
+    if (cache.isEmpty() || !QDir().mkpath(QFileInfo(cache).path()))
+        return QString();
+    return ensurePrivateDirectory(cache);
 }
 
 InstanceChannel instanceChannel(const QString& name)
 {
     const QString directory = userRuntimeDirectory(qEnvironmentVariable("XDG_RUNTIME_DIR"),
                                                    QStringLiteral("/run/user/%1").arg(quint64(getuid())));
-    return {directory + QLatin1Char('/') + name, directory + QLatin1Char('/') + name + QStringLiteral(".lock")};
+    if (directory.isEmpty())
+        return {{},
+                {},
+                QStringLiteral("no folder of its own for its socket: XDG_RUNTIME_DIR (\"%1\") is not a folder that "
+                               "only you can use, and neither %2 nor %3 could be made one; set XDG_RUNTIME_DIR to "
+                               "a folder of yours with mode 700")
+                    .arg(qEnvironmentVariable("XDG_RUNTIME_DIR"), tempRuntimeDirectory(), cacheRuntimeDirectory())};
+    return {directory + QLatin1Char('/') + name, directory + QLatin1Char('/') + name + QStringLiteral(".lock"), {}};
 }
 
 // The channel is a Unix stream socket at the name's path, as Qt's local sockets
@@ -81,29 +103,72 @@ void setSendTimeout(int fd, int ms)
     setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
 }
 
-// Waits for fd to become readable, over interrupted waits, until the deadline.
-bool waitReadable(int fd, const QDeadlineTimer& deadline)
+int connectTo(const sockaddr_un& address, int flags)
 {
-    pollfd entry = {fd, POLLIN, 0};
-    int ready;
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | flags, 0);
+    if (fd < 0)
+        return -1;
+    int result;
     do
-        ready = poll(&entry, 1, int(deadline.remainingTime()));
-    while (ready < 0 && errno == EINTR);
-    return ready > 0;
+        result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+    while (result != 0 && errno == EINTR);
+    // A listener whose queue is full: EAGAIN without waiting, a wait with it.
+    if (result == 0 || errno == EAGAIN)
+        return fd;
+    close(fd);
+    return -1;
 }
 
-// Same cap as Qt's local server: connections beyond it wait in the system's queue.
-constexpr size_t MaxPendingConnections = 30;
-constexpr qsizetype MaxRequestBytes = 64 * 1024;
+// Whether some program listens on the socket at the address now.
+bool somebodyListens(const sockaddr_un& address)
+{
+    const int fd = connectTo(address, SOCK_NONBLOCK);
+    if (fd >= 0)
+        close(fd);
+    return fd >= 0;
+}
+
+// What is there instead of a socket that a copy which is gone left, or empty.
+QString occupied(const sockaddr_un& address)
+{
+    struct stat info = {};
+    if (lstat(address.sun_path, &info) != 0)
+        return QStringLiteral("\"%1\" cannot be looked at (%2)")
+            .arg(QFile::decodeName(address.sun_path), QString::fromLocal8Bit(strerror(errno)));
+    const QString path = QFile::decodeName(address.sun_path);
+    if (S_ISDIR(info.st_mode))
+        return QStringLiteral("\"%1\" is a folder, not its socket; remove or rename that folder").arg(path);
+    if (!S_ISSOCK(info.st_mode))
+        return QStringLiteral("\"%1\" is a file, not its socket; move that file away").arg(path);
+    if (somebodyListens(address))
+        return QStringLiteral("another program listens on \"%1\"; end it").arg(path);
+    return {};
+}
+
+// Reads what the connection has sent, without waiting, up to a request's length
+// (and takes in a little more, so that closing it does not reset the sender).
+// True when the request is complete: its bytes are there, or the sender is done.
+bool readAvailable(int fd, QByteArray& bytes)
+{
+    char buffer[512];
+    ssize_t count;
+    do
+        count = recv(fd, buffer, sizeof(buffer), MSG_DONTWAIT);
+    while (count < 0 && errno == EINTR);
+    if (count > 0)
+        bytes.append(buffer, qsizetype(std::min<ssize_t>(count, RequestBytes - bytes.size())));
+    const bool ended = count == 0 || (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
+    return bytes.size() >= RequestBytes || ended;
+}
 
 } // namespace
 
-bool sendToRunningCopy(const QString& serverName, const QByteArray& bytes, int connectWaitMs, int writeWaitMs)
+bool sendToRunningCopy(const QString& serverName, const QByteArray& bytes, int connectWaitMs, int answerWaitMs)
 {
     sockaddr_un address = {};
     if (!socketAddress(serverName, address))
         return false;
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return false;
     // A listener whose queue is full keeps connect() waiting, up to the send time-out.
@@ -112,53 +177,148 @@ bool sendToRunningCopy(const QString& serverName, const QByteArray& bytes, int c
     do
         result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
     while (result != 0 && errno == EINTR);
-    if (result == 0) {
-        setSendTimeout(fd, writeWaitMs);
+    bool taken = result == 0;
+    if (taken) {
+        setSendTimeout(fd, answerWaitMs);
         // The window manager decides who takes the focus: nothing to allow here.
         send(fd, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL);
+        shutdown(fd, SHUT_WR);
+        // The copy closes the connection once it has read the request. A copy that
+        // closes its socket without having read it (it is quitting) resets it.
+        pollfd entry = {fd, POLLIN, 0};
+        int ready;
+        do
+            ready = poll(&entry, 1, answerWaitMs);
+        while (ready < 0 && errno == EINTR);
+        char byte;
+        taken = ready <= 0 || recv(fd, &byte, 1, MSG_DONTWAIT) >= 0 || errno != ECONNRESET;
     }
     close(fd);
-    return result == 0;
+    return taken;
 }
 
 struct InstanceServer::Private
 {
     int fd = -1;
     QString path;
+    QString error;
     QSocketNotifier* notifier = nullptr;
-    std::deque<int> pending;
+    struct Connection
+    {
+        QSocketNotifier* notifier = nullptr;
+        QByteArray bytes;
+    };
+    std::unordered_map<int, Connection> connections;
+    WaitingConnections* waiting = nullptr;
+
+    void close(int connection)
+    {
+        const auto it = connections.find(connection);
+        if (it != connections.end()) {
+            // It may be the notifier whose signal runs now.
+            it->second.notifier->setEnabled(false);
+            it->second.notifier->deleteLater();
+            connections.erase(it);
+        }
+        ::close(connection);
+    }
+
+    void take(InstanceServer* server, int connection);
 };
 
-InstanceServer::InstanceServer(QObject* parent)
+void InstanceServer::Private::take(InstanceServer* server, int connection)
+{
+    // A real client has sent its request by the time it is accepted, mostly.
+    QByteArray bytes;
+    if (readAvailable(connection, bytes)) {
+        ::close(connection);
+        if (!bytes.isEmpty())
+            emit server->requestReceived(bytes);
+        return;
+    }
+    auto* connectionNotifier = new QSocketNotifier(connection, QSocketNotifier::Read, server);
+    connections[connection] = {connectionNotifier, bytes};
+    waiting->add(quintptr(connection));
+    QObject::connect(connectionNotifier, &QSocketNotifier::activated, server, [this, server, connection] {
+        const auto it = connections.find(connection);
+        if (it == connections.end() || !readAvailable(connection, it->second.bytes))
+            return;
+        const QByteArray request = it->second.bytes;
+        waiting->remove(quintptr(connection));
+        close(connection);
+        if (!request.isEmpty())
+            emit server->requestReceived(request);
+    });
+}
+
+InstanceServer::InstanceServer(QObject* parent, int requestWaitMs)
     : QObject(parent)
     , d(std::make_unique<Private>())
-{}
+{
+    d->waiting = new WaitingConnections(MaxWaitingConnections, requestWaitMs, this);
+    connect(d->waiting, &WaitingConnections::dropped, this, [this](quintptr key) { d->close(int(key)); });
+}
 
 InstanceServer::~InstanceServer()
 {
-    for (int connection : d->pending)
+    for (const auto& [connection, state] : d->connections) {
+        delete state.notifier;
         close(connection);
+    }
     if (d->fd >= 0) {
+        delete d->notifier;
         close(d->fd);
         unlink(QFile::encodeName(d->path).constData());
     }
 }
 
+QString InstanceServer::errorString() const
+{
+    return d->error;
+}
+
+int InstanceServer::waitingConnections() const
+{
+    return d->waiting->count();
+}
+
 bool InstanceServer::listen(const QString& serverName)
 {
     sockaddr_un address = {};
-    if (d->fd >= 0 || !socketAddress(serverName, address))
+    if (d->fd >= 0)
         return false;
+    if (!socketAddress(serverName, address)) {
+        d->error = QStringLiteral("the path of its socket, \"%1\", is longer than a socket's name can be (%2 bytes); "
+                                  "set XDG_RUNTIME_DIR to a shorter folder")
+                       .arg(serverName)
+                       .arg(sizeof(address.sun_path) - 1);
+        return false;
+    }
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0)
+    if (fd < 0) {
+        d->error = QStringLiteral("no socket: %1").arg(QString::fromLocal8Bit(strerror(errno)));
         return false;
-    // The socket lives in this user's private folder; it is for this user alone too.
-    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+    }
+    const auto bindTo = [&] { return bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0; };
+    bool bound = bindTo();
+    if (!bound && errno == EADDRINUSE) {
+        // Only a socket that nobody answers on any more is removed.
+        d->error = occupied(address);
+        if (d->error.isEmpty() && unlink(address.sun_path) == 0)
+            bound = bindTo();
+    }
+    if (!bound) {
+        if (d->error.isEmpty())
+            d->error = QStringLiteral("cannot make its socket \"%1\" (%2); the folder must be yours and writable")
+                           .arg(serverName, QString::fromLocal8Bit(strerror(errno)));
         close(fd);
         return false;
     }
+    // The socket lives in this user's private folder; it is for this user alone too.
     chmod(address.sun_path, 0600);
     if (::listen(fd, SOMAXCONN) != 0) {
+        d->error =
+            QStringLiteral("cannot listen on \"%1\" (%2)").arg(serverName, QString::fromLocal8Bit(strerror(errno)));
         close(fd);
         unlink(address.sun_path);
         return false;
@@ -167,41 +327,15 @@ bool InstanceServer::listen(const QString& serverName)
     d->path = serverName;
     d->notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
     connect(d->notifier, &QSocketNotifier::activated, this, [this] {
-        // Accepted at once, like Qt's local server does, so the notifier rests.
         int connection;
-        while (d->pending.size() < MaxPendingConnections &&
-               (connection = accept4(d->fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0) {
-            d->pending.push_back(connection);
-            emit newConnection();
+        while ((connection = accept4(d->fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0)
+            d->take(this, connection);
+        // Out of descriptors, the waiting connection would wake the loop at once,
+        // again and again: it waits a second instead.
+        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+            d->notifier->setEnabled(false);
+            QTimer::singleShot(1000, d->notifier, [notifier = d->notifier] { notifier->setEnabled(true); });
         }
-        d->notifier->setEnabled(d->pending.size() < MaxPendingConnections);
     });
     return true;
-}
-
-void InstanceServer::removeServer(const QString& serverName)
-{
-    unlink(QFile::encodeName(serverName).constData());
-}
-
-QByteArray InstanceServer::readNextRequest(int readWaitMs)
-{
-    if (d->pending.empty())
-        return {};
-    const int connection = d->pending.front();
-    d->pending.pop_front();
-    if (d->notifier)
-        d->notifier->setEnabled(true);
-    QByteArray bytes;
-    const QDeadlineTimer deadline(readWaitMs);
-    // What has arrived once the first bytes are there, as a local socket's
-    // waitForReadyRead() and readAll() give it.
-    if (waitReadable(connection, deadline)) {
-        char buffer[4096];
-        ssize_t count;
-        while (bytes.size() < MaxRequestBytes && (count = recv(connection, buffer, sizeof(buffer), 0)) > 0)
-            bytes.append(buffer, count);
-    }
-    close(connection);
-    return bytes;
 }
