@@ -12,11 +12,6 @@ class TestAutoStart : public QObject
     static QString folder() { return qEnvironmentVariable("XDG_CONFIG_HOME") + "/autostart"; }
     static QString entryPath() { return folder() + "/RespiteKeeper.desktop"; }
     static QByteArray entry() { return readFile(entryPath()); }
-    // As the program's start does it.
-    static void start(SettingsManager& settings, AutoStartEntry& entry)
-    {
-        connectAutoStart(settings, entry, settings.load() == SettingsManager::LoadResult::Read);
-    }
 
 private slots:
     // Every start writes the entry for this program when the setting is on; off
@@ -29,14 +24,14 @@ private slots:
         const std::unique_ptr<AutoStartEntry> entryFile = createAutoStartEntry();
         StoredSettings stored({{"autoStartAtBoot", false}});
         SettingsManager off;
-        start(off, *entryFile);
+        loadSettings(off, *entryFile);
         QVERIFY(!QDir(folder()).exists());
         QVERIFY(QDir().mkpath(folder()) && writeFile(entryPath(), "[Desktop Entry]\nExec=/old/RespiteKeeper\n") &&
                 writeFile(folder() + "/other.desktop"));
         off.resetToDefaults();
         QVERIFY(entry().contains("/old/")); // reset writes nothing
         SettingsManager next;
-        start(next, *entryFile);
+        loadSettings(next, *entryFile);
         QVERIFY(entry().startsWith("[Desktop Entry]\nType=Application\n") && !entry().contains("/old/"));
         QVERIFY(entry().contains("\nExec=\"" + QCoreApplication::applicationFilePath().toUtf8() + "\"\n"));
         next.setAutoStartAtBoot(false);
@@ -45,7 +40,7 @@ private slots:
         QVERIFY(writeFile(stored.path(), "[General]\nautoStartAtBoot=false\n}}}[[[\n==\x01\n[General\n"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot be read"));
         SettingsManager unreadable;
-        start(unreadable, *entryFile);
+        loadSettings(unreadable, *entryFile);
         QVERIFY2(unreadable.autoStartAtBoot() && entry() == "none", entry().constData() + readFile(stored.path()));
     }
 
@@ -81,7 +76,7 @@ private slots:
         const std::unique_ptr<AutoStartEntry> entryFile = createAutoStartEntry();
         StoredSettings stored;
         SettingsManager settings;
-        start(settings, *entryFile);
+        loadSettings(settings, *entryFile);
         QVERIFY(QFile::remove(folder()) && QDir().mkpath(entryPath()));
         settings.setAutoStartAtBoot(false);
     }

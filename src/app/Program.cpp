@@ -16,9 +16,8 @@
 Program::Program()
 {
     settings = std::make_unique<SettingsManager>();
-    const bool settingsWereRead = settings->load() == SettingsManager::LoadResult::Read;
     autoStartEntry = createAutoStartEntry();
-    connectAutoStart(*settings, *autoStartEntry, settingsWereRead);
+    loadSettings(*settings, *autoStartEntry);
     // The first translator is in place before any window exists.
     applyLanguage(translator, settings->language());
 

@@ -65,12 +65,12 @@ void connectBreakMessages(SettingsManager& settings, BreakScheduler& scheduler, 
     QObject::connect(&settings, &SettingsManager::languageChanged, &scheduler, handOut);
 }
 
-void connectAutoStart(SettingsManager& settings, AutoStartEntry& entry, bool settingsWereRead)
+void loadSettings(SettingsManager& settings, AutoStartEntry& entry)
 {
     const auto apply = [target = &entry](bool enabled) {
         target->apply(enabled, QCoreApplication::applicationFilePath());
     };
-    if (settingsWereRead)
+    if (settings.load() == SettingsManager::LoadResult::Read)
         apply(settings.autoStartAtBoot());
     QObject::connect(&settings, &SettingsManager::autoStartChanged, &settings, apply);
 }

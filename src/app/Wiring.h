@@ -33,7 +33,7 @@ void connectSettingsReaders(SettingsManager& settings, BreakScheduler& scheduler
 // now and whenever the language setting changes.
 void connectBreakMessages(SettingsManager& settings, BreakScheduler& scheduler, BreakOverlay& overlay);
 
-// The log-on entry follows the setting: now, where the stored settings could be
-// read (never from defaults that stand in for a file that could not), and at each
-// change of the setting.
-void connectAutoStart(SettingsManager& settings, AutoStartEntry& entry, bool settingsWereRead);
+// Loads the settings; the log-on entry follows its setting from then on: at once
+// where the stored settings could be read (never from defaults that stand in for a
+// file that could not), and at each change of the setting.
+void loadSettings(SettingsManager& settings, AutoStartEntry& entry);
