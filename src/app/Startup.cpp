@@ -6,13 +6,9 @@
 #include "platform/TrayWait.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
-#include <QEventLoop>
 #include <QFile>
 #include <QIcon>
 #include <QPixmap>
-#include <QSystemTrayIcon>
-#include <QTimer>
 
 namespace {
 
@@ -32,25 +28,16 @@ void loadStyleSheet(QApplication& app)
     app.setStyleSheet(sheet);
 }
 
-// Whether a system tray is there, or comes within waitMs; checked four times a
-// second while the event loop keeps answering the single-instance channel. Qt is
-// asked only once the session has a tray: it decides once whether a StatusNotifier
-// host is there, and a host that came later would go unseen.
+// Whether a system tray is there, or comes within waitMs, while the event loop keeps
+// answering the single-instance channel.
 bool waitForSystemTray(int waitMs)
 {
-    const QDeadlineTimer deadline(waitMs);
-    while (systemTrayKind().isEmpty() || !QSystemTrayIcon::isSystemTrayAvailable()) {
-        if (deadline.hasExpired()) {
-            qWarning("No system tray within %d s (neither an X11 tray nor a StatusNotifier host on the session "
-                     "bus); RespiteKeeper needs one and quits",
-                     waitMs / 1000);
-            return false;
-        }
-        QEventLoop loop;
-        QTimer::singleShot(250, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
+    if (awaitSystemTray(waitMs))
+        return true;
+    qWarning("No system tray within %d s (neither an X11 tray nor a StatusNotifier host on the session bus); "
+             "RespiteKeeper needs one and quits",
+             waitMs / 1000);
+    return false;
 }
 
 } // namespace

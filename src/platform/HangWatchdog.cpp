@@ -3,12 +3,24 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace {
+
+// The monotonic clock: a change of the wall clock is no hang.
+std::chrono::milliseconds monotonicNow()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch());
+}
+
+} // namespace
+
 HangWatchdog::HangWatchdog(std::chrono::milliseconds timeout, Action action)
-    : m_timeout(timeout)
+    : m_interval(std::max(std::chrono::milliseconds(5), timeout / 10))
     , m_action(action ? std::move(action) : Action([] {
         std::fputs("RespiteKeeper: the program stopped responding while holding the input; ending it\n", stderr);
         std::_Exit(3);
     }))
+    , m_meter(timeout, m_interval)
 {
     m_heartbeat.setInterval(std::max<std::chrono::milliseconds::rep>(10, timeout.count() / 10));
     QObject::connect(&m_heartbeat, &QTimer::timeout, [this] { beat(); });
@@ -26,15 +38,9 @@ HangWatchdog::~HangWatchdog()
         m_thread.join();
 }
 
-std::int64_t HangWatchdog::nowMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 void HangWatchdog::beat()
 {
-    m_lastBeatMs = nowMs();
+    ++m_beats;
 }
 
 void HangWatchdog::arm()
@@ -61,14 +67,15 @@ void HangWatchdog::disarm()
 void HangWatchdog::watch()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    const auto check = std::max(std::chrono::milliseconds(5), m_timeout / 10);
+    m_meter.restart(monotonicNow(), m_beats);
     while (!m_stopping) {
         if (!m_armed) {
             m_wake.wait(lock, [this] { return m_stopping || m_armed; });
+            m_meter.restart(monotonicNow(), m_beats);
             continue;
         }
-        m_wake.wait_for(lock, check);
-        if (m_armed && !m_stopping && nowMs() - m_lastBeatMs > m_timeout.count()) {
+        m_wake.wait_for(lock, m_interval);
+        if (m_armed && !m_stopping && m_meter.hung(monotonicNow(), m_beats)) {
             m_armed = false;
             lock.unlock();
             m_action();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "HangMeter.h"
+
 #include <QTimer>
 #include <atomic>
 #include <chrono>
@@ -10,7 +12,9 @@
 
 // Watches the GUI thread from a thread of its own while armed: when the GUI thread
 // has not run its event loop for the timeout, the action runs (by default it ends
-// the process, so that nothing the program holds outlives a hang).
+// the process, so that nothing the program holds outlives a hang). A process that
+// was stopped as a whole is not hung: only time the watching thread saw pass awake
+// and on time counts (see HangMeter).
 class HangWatchdog
 {
 public:
@@ -30,13 +34,13 @@ public:
 private:
     void beat();
     void watch();
-    static std::int64_t nowMs();
 
-    const std::chrono::milliseconds m_timeout;
+    const std::chrono::milliseconds m_interval;
     const Action m_action;
     QTimer m_heartbeat;
     std::atomic<bool> m_armed{false};
-    std::atomic<std::int64_t> m_lastBeatMs{0};
+    std::atomic<std::uint64_t> m_beats{0};
+    HangMeter m_meter;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_stopping = false;
