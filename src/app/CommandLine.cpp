@@ -4,6 +4,7 @@
 #include "platform/FullScreenCover.h"
 #include "platform/InputHold.h"
 #include "platform/LastInputSource.h"
+#include "platform/RuntimeModule.h"
 #include "platform/TrayWait.h"
 #include "scheduling/BreakScheduler.h"
 
@@ -35,6 +36,8 @@ void printDiagnosis(int& argc, char** argv)
     if (sessionHasDisplay()) {
         QApplication app(argc, argv);
         line("platform", QGuiApplication::platformName() + QStringLiteral(" (") + session + QLatin1Char(')'));
+        if (const QString module = runtimeModuleDescription(); !module.isEmpty())
+            line("module", module);
         line("idle time", createLastInputSource(BreakScheduler::IdleLimitMs + 1)->description());
         line("input hold", createInputHold()->description());
         line("break screen", coverDescription());

@@ -22,7 +22,7 @@ std::optional<qint64> NotifiedLastInputSource::millisecondsSinceLastInput()
     case State::Away:
         return m_idleAtNotice + since;
     case State::Back:
-        return std::clamp<qint64>(since, 0, m_awayAfterMs - 1);
+        return std::clamp<qint64>(m_idleAtNotice + since, 0, m_awayAfterMs - 1);
     case State::Unsettled:
         return m_awayAfterMs - 1;
     case State::Lost:
@@ -40,12 +40,13 @@ void NotifiedLastInputSource::noticeAway(qint64 idleMs)
     m_idleAtNotice = std::max(idleMs, m_awayAfterMs);
 }
 
-void NotifiedLastInputSource::noticeBack()
+void NotifiedLastInputSource::noticeBack(qint64 idleMs)
 {
     if (m_state == State::Lost)
         return;
     m_state = State::Back;
     m_noticedAt = m_clock();
+    m_idleAtNotice = std::clamp<qint64>(idleMs, 0, m_awayAfterMs - 1);
 }
 
 void NotifiedLastInputSource::noticeLost()

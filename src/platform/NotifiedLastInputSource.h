@@ -9,11 +9,12 @@
 // again ("back"), and answers every question from the last notice, with no call to
 // the system.
 //
-// After a back notice the idle time is only known to be under the set time and no
-// longer than the time since that notice: that is the answer, kept under the set
-// time, and with it the earliest moment the away notice can come. Before the first
-// notice the answer is just under the set time. After a lost source (the display,
-// compositor or bus went away) the idle time is unknown.
+// A back notice tells the idle time at that moment (none after input; more when
+// the source only found the user still under the set time): the answer is that
+// plus the time since the notice, kept under the set time, and with it the earliest
+// moment the away notice can come. Before the first notice the answer is just
+// under the set time. After a lost source (the display, compositor or bus went
+// away) the idle time is unknown.
 class NotifiedLastInputSource : public LastInputSource
 {
 public:
@@ -27,7 +28,7 @@ public:
     qint64 awayAfterMs() const { return m_awayAfterMs; }
 
     void noticeAway(qint64 idleMs);
-    void noticeBack();
+    void noticeBack(qint64 idleMs = 0);
     void noticeLost();
 
 private:

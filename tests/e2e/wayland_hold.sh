@@ -9,27 +9,37 @@ source "$(dirname "$0")/lib.sh" "$@"
 start_session_bus
 "$(dirname "$RK_PROBE")/rk-snwatcher" >/dev/null &
 E2E_PIDS+=($!)
-# Alt+Tab leaves a mark; Super+F12 works even while shortcuts are inhibited, so once
-# its mark is there, sway has dealt with every key typed before it.
+# Alt+Tab and Super+F12 are bindings that do nothing but show in sway's binding
+# events; Super+F12 works even while shortcuts are inhibited, so once its event is
+# there, sway has dealt with every key typed before it. The events come in the order
+# sway runs the bindings (the marks of an exec each would not: each runs in a
+# process of its own, and a later one can finish first).
 printf '%s\n' "output HEADLESS-1 resolution 800x600" "focus_on_window_activation focus" \
-    "bindsym Mod1+Tab exec touch switched" "bindsym --inhibited Mod4+F12 exec touch handled" >"$E2E_TMP/sway.conf"
+    "bindsym Mod1+Tab nop switched" "bindsym --inhibited Mod4+F12 nop handled" >"$E2E_TMP/sway.conf"
 # -Dnoscanout: grim reads what sway draws (see wayland_break.sh).
 start_compositor sway sway -Dnoscanout -c "$E2E_TMP/sway.conf" || exit 77
 SWAY=$E2E_TMP/sway
+# sway's IPC socket need not be there as soon as its Wayland socket is.
 export SWAYSOCK
-SWAYSOCK=$(find "$SWAY/run" -maxdepth 1 -type s -name 'sway-ipc.*')
+ipc_up() { SWAYSOCK=$(find "$SWAY/run" -maxdepth 1 -type s -name 'sway-ipc.*') && [ -n "$SWAYSOCK" ]; }
+rk_wait_for 10 ipc_up || { echo "sway opened no IPC socket" >&2; exit 1; }
 as_sway() { "${WL_AS[@]}" "${WL_ENV[@]}" "$@"; }
+# The binding events, one line each; on subscribing, sway sends a first tick event.
+BINDINGS=$E2E_TMP/bindings
+swaymsg -m -r -t subscribe '["binding", "tick"]' >>"$BINDINGS" &
+E2E_PIDS+=($!)
+rk_wait_for 10 grep -q '"first": *true' "$BINDINGS" || { echo "no events from sway" >&2; exit 1; }
 # Types the keys, then Super+F12, and waits until sway has dealt with them. Each
 # wtype brings a keymap of its own, and Qt loses the first key after a new keymap:
 # Shift goes first.
 type_keys() {
-    rm -f "$SWAY/switched" "$SWAY/handled"
-    as_sway wtype -M shift -m shift "$@" -M logo -k F12 -m logo && rk_wait_for 10 test -e "$SWAY/handled"
+    : >"$BINDINGS"
+    as_sway wtype -M shift -m shift "$@" -M logo -k F12 -m logo && rk_wait_for 10 grep -q "nop handled" "$BINDINGS"
 }
 # Types Alt+Tab and says who took it: "compositor" or "program".
 alt_tab_goes_to() {
     type_keys -M alt -k Tab -m alt || return
-    if [ -e "$SWAY/switched" ]; then [ "$1" = compositor ]; else [ "$1" = program ]; fi
+    if grep -q "nop switched" "$BINDINGS"; then [ "$1" = compositor ]; else [ "$1" = program ]; fi
 }
 holds() { [ "$(grep -c "shortcuts go to the break screen" "$E2E_TMP/program.log")" -ge "$1" ]; }
 releases() { [ "$(grep -c "shortcuts are its own again" "$E2E_TMP/program.log")" -ge "$1" ]; }

@@ -9,6 +9,11 @@
 //   rk-x11probe flood PATH COUNT SECONDS
 //                            open COUNT connections to the Unix socket PATH that send
 //                            nothing, print "open N" and keep them for SECONDS
+//   rk-x11probe idle-time    print the X server's idle time in ms
+//   rk-x11probe idle-answer MS
+//                            print the idle time in ms that the program's idle source,
+//                            set to MS, answers once it has its first notice (until
+//                            then it answers MS - 1), and the X server's then
 #include "platform/LastInputSource.h"
 #include "platform/linux/X11Connection.h"
 
@@ -19,11 +24,34 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <xcb/screensaver.h>
 #include <xcb/xcb.h>
+
+static long long serverIdleMs(xcb_connection_t* c)
+{
+    auto* info = xcb_screensaver_query_info_reply(c, xcb_screensaver_query_info(c, x11RootWindow(c)), nullptr);
+    const long long idle = info ? info->ms_since_user_input : -1;
+    std::free(info);
+    return idle;
+}
 
 int main(int argc, char** argv)
 {
     const std::string mode = argc >= 2 ? argv[1] : "";
+    if (mode == "idle-answer" && argc == 3) {
+        QGuiApplication app(argc, argv);
+        const qint64 awayAfterMs = std::atoll(argv[2]);
+        const std::unique_ptr<LastInputSource> source = createLastInputSource(awayAfterMs);
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            const qint64 idle = source->millisecondsSinceLastInput().value_or(-1);
+            if (idle != awayAfterMs - 1)
+                std::printf("%lld %lld\n", idle, serverIdleMs(x11Connection())), app.quit();
+        });
+        poll.start(10);
+        QTimer::singleShot(10000, &app, [] { std::exit(1); });
+        return app.exec();
+    }
     if (mode == "idle-notices" && argc == 4) {
         QGuiApplication app(argc, argv);
         const qint64 awayAfterMs = std::atoll(argv[2]);
@@ -66,6 +94,10 @@ int main(int argc, char** argv)
         std::free(owner);
         return owned ? 0 : 1;
     }
+    if (mode == "idle-time") {
+        std::printf("%lld\n", serverIdleMs(c));
+        return 0;
+    }
     if (mode == "grab-state") {
         const auto async = XCB_GRAB_MODE_ASYNC;
         auto* keyboard =
@@ -80,6 +112,6 @@ int main(int argc, char** argv)
         xcb_disconnect(c);
         return 0;
     }
-    std::fprintf(stderr, "usage: rk-x11probe tray-owned|idle-notices|grab-state|flood\n");
+    std::fprintf(stderr, "usage: rk-x11probe tray-owned|idle-notices|idle-time|idle-answer|grab-state|flood\n");
     return 2;
 }

@@ -226,7 +226,8 @@ std::unique_ptr<InputHold> createInputHold()
         if (ShortcutsInhibitor* inhibitor = entry ? entry() : nullptr)
             return std::make_unique<WaylandInputHold>(std::unique_ptr<ShortcutsInhibitor>(inhibitor));
         return std::make_unique<NoInputHold>(
-            QStringLiteral("the compositor offers no keyboard-shortcuts-inhibit-unstable-v1"));
+            waylandModuleLoaded() ? QStringLiteral("the compositor offers no keyboard-shortcuts-inhibit-unstable-v1")
+                                  : QStringLiteral("the program's Wayland module is not loaded"));
     }
     return std::make_unique<NoInputHold>(QStringLiteral("the %1 platform lets no program hold keyboard and pointer")
                                              .arg(QGuiApplication::platformName()));

@@ -76,7 +76,10 @@ public:
             noticeAway(fromSyncValue(alarm->counter_value));
             arm(m_backAlarm, XCB_SYNC_TESTTYPE_NEGATIVE_COMPARISON, awayAfterMs() - 1, false);
         } else {
-            noticeBack();
+            // Input sets the counter back to about zero; an alarm armed while the
+            // counter already stood under its value (at start-up) fires at once,
+            // with the idle time as it stands: no input.
+            noticeBack(fromSyncValue(alarm->counter_value));
             arm(m_awayAlarm, XCB_SYNC_TESTTYPE_POSITIVE_COMPARISON, awayAfterMs(), false);
         }
         return true;
@@ -289,8 +292,10 @@ std::unique_ptr<LastInputSource> chooseLastInputSource(qint64 awayAfterMs)
         if (auto mutter = MutterIdleSource::create(awayAfterMs))
             return mutter;
         return std::make_unique<UnknownLastInputSource>(
-            QStringLiteral("the compositor offers neither ext-idle-notify-v1 nor org_kde_kwin_idle, "
-                           "and no org.gnome.Mutter.IdleMonitor is on the session bus"));
+            (waylandModuleLoaded() ? QStringLiteral("the compositor offers neither ext-idle-notify-v1 nor "
+                                                    "org_kde_kwin_idle")
+                                   : QStringLiteral("the program's Wayland module is not loaded")) +
+            QStringLiteral(", and no org.gnome.Mutter.IdleMonitor is on the session bus"));
     }
     return std::make_unique<UnknownLastInputSource>(
         QStringLiteral("nothing tells it on the %1 platform").arg(QGuiApplication::platformName()));

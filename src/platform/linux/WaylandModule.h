@@ -36,6 +36,10 @@ using WaylandIdleSourceEntry = LastInputSource* (*)(qint64 awayAfterMs);
 using WaylandShortcutsInhibitorEntry = ShortcutsInhibitor* (*)();
 }
 
-// The entry of that name in the module (beside the program, or where it is
-// installed); null, and a warning once, when the module is missing.
+// The entry of that name in the module (from RESPITEKEEPER_MODULE_DIR, beside the
+// program, or where it is installed); null when the module could not be loaded,
+// which the log says once, with each place tried and the loader's answer.
 QFunctionPointer waylandModuleEntry(const char* name);
+
+// Whether the module is loaded (it is loaded at the first question).
+bool waylandModuleLoaded();
