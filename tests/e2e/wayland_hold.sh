@@ -72,9 +72,18 @@ check "the next break holds them again" rk_wait_for 40 holds 2
 # The button's text in the row near the bottom edge: more than the break colour there.
 postpone_shown() { grim -o HEADLESS-1 "$E2E_TMP/shot.png" && [ "$(convert "$E2E_TMP/shot.png" -crop 200x40+300+500 -format %k info:)" -gt 1 ]; }
 check "its Postpone button shows" rk_wait_for 5 postpone_shown
-type_keys -k Tab " "
+# Each wtype brings a new keymap, and now and then Qt drops more than the one key
+# after it (seen about once in fifteen runs, also before these checks): Tab, Space
+# again while the button shows, three times at most.
+press_postpone() {
+    local try
+    for try in 1 2 3; do
+        type_keys -k Tab " " && rk_wait_for 2 releases 2 && return 0
+    done
+    return 1
+}
 check "Tab, Space presses Postpone: Alt+Tab is the compositor's long before the break's 20 s" \
-    eval 'rk_wait_for 5 releases 2 && alt_tab_goes_to compositor'
+    eval 'press_postpone && alt_tab_goes_to compositor'
 
 stop_program "$E2E_LAST_PID"
 start_program
