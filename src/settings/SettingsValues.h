@@ -8,26 +8,26 @@
 // The break scheduler's rhythm.
 struct BreakRhythm
 {
-    int microBreakInterval;
-    int microBreakDuration;
-    int longBreakInterval;
-    int longBreakDuration;
-    bool postponeEnabled;
-    bool idlePauseEnabled;
+    int microBreakInterval = 0;
+    int microBreakDuration = 0;
+    int longBreakInterval = 0;
+    int longBreakDuration = 0;
+    bool postponeEnabled = false;
+    bool idlePauseEnabled = false;
 };
 
 // How the break screens look and what they offer.
 struct BreakLook
 {
     QColor backgroundColor;
-    bool showOnAllMonitors;
-    bool postponeEnabled;
+    bool showOnAllMonitors = false;
+    bool postponeEnabled = false;
 };
 
 // The daily shutdown clock's time.
 struct ShutdownTime
 {
-    bool enabled;
-    int hour;
-    int minute;
+    bool enabled = false;
+    int hour = 0;
+    int minute = 0;
 };
