@@ -4,6 +4,12 @@
 //                            for SECONDS, print "away" and "back" as the program's idle
 //                            source, set to MS, reports them ("lost" when it fails);
 //                            runs on X11 or Wayland, as Qt does
+//   rk-x11probe presence MS SECONDS
+//                            for SECONDS, print the program's presence as it changes,
+//                            with the user away once idle for MS: "away: REASON" and
+//                            "quiet: REASON" lines (REASON "at the screen", "free" when
+//                            none), first the sources found ("source: ..."); sources
+//                            that nothing tells are asked every 5 s
 //   rk-x11probe grab-state   print "keyboard=free|held pointer=free|held": whether
 //                            another client could grab them now (its grabs end with it)
 //   rk-x11probe flood PATH COUNT SECONDS
@@ -15,6 +21,7 @@
 //                            set to MS, answers once it has its first notice (until
 //                            then it answers MS - 1), and the X server's then
 #include "platform/LastInputSource.h"
+#include "platform/Presence.h"
 #include "platform/linux/X11Connection.h"
 
 #include <QGuiApplication>
@@ -70,6 +77,24 @@ int main(int argc, char** argv)
         QTimer::singleShot(std::atoi(argv[3]) * 1000, &app, &QCoreApplication::quit);
         return app.exec();
     }
+    if (mode == "presence" && argc == 4) {
+        QGuiApplication app(argc, argv);
+        const std::unique_ptr<Presence> presence = createPresence(std::atoll(argv[2]));
+        const auto say = [](const QString& line) { std::printf("%s\n", qPrintable(line)), std::fflush(stdout); };
+        for (const QString& line : presence->descriptions())
+            say(QStringLiteral("source: ") + line);
+        const auto sayAway = [&](AwayReason reason) { say(QStringLiteral("away: ") + Presence::name(reason)); };
+        const auto sayQuiet = [&](QuietReason reason) { say(QStringLiteral("quiet: ") + Presence::name(reason)); };
+        sayAway(presence->away());
+        sayQuiet(presence->quiet());
+        QObject::connect(presence.get(), &Presence::awayChanged, sayAway);
+        QObject::connect(presence.get(), &Presence::quietChanged, sayQuiet);
+        QTimer look;
+        QObject::connect(&look, &QTimer::timeout, presence.get(), &Presence::look);
+        look.start(5000);
+        QTimer::singleShot(std::atoi(argv[3]) * 1000, &app, &QCoreApplication::quit);
+        return app.exec();
+    }
     if (mode == "flood" && argc == 5) {
         sockaddr_un address = {};
         address.sun_family = AF_UNIX;
@@ -112,6 +137,6 @@ int main(int argc, char** argv)
         xcb_disconnect(c);
         return 0;
     }
-    std::fprintf(stderr, "usage: rk-x11probe tray-owned|idle-notices|idle-time|idle-answer|grab-state|flood\n");
+    std::fprintf(stderr, "usage: rk-x11probe tray-owned|idle-notices|presence|idle-time|idle-answer|grab-state|flood\n");
     return 2;
 }
