@@ -2,7 +2,7 @@
 
 #include "app/Program.h"
 #include "platform/InputHold.h"
-#include "platform/LastInputSource.h"
+#include "platform/Presence.h"
 #include "scheduling/BreakScheduler.h"
 #include "settings/SettingsManager.h"
 #include "ui/BreakOverlay.h"
@@ -151,31 +151,39 @@ struct FakeInputHold : InputHold
     void setHold(QWidget*, bool on) override { *log = {log->releases + !on, on}; }
 };
 
-// Time for a break scheduler, driven by hand, and a user whose last input was at
-// lastInputAt on it (unknown when empty; by default one always at the keyboard).
+// A source of presence set by hand, which counts the times it is asked to look.
+struct FakeSource : PresenceSource
+{
+    int looks = 0;
+    QString description() const override { return QStringLiteral("set by hand"); }
+    void look() override { ++looks; }
+    using PresenceSource::setOn;
+};
+
+// Time for a break scheduler, driven by hand, and a presence with one source set by
+// hand for each reason (all off: the user is at the screen and free).
 struct ManualClock
 {
     qint64 now = 0;
-    std::optional<qint64> lastInputAt = std::numeric_limits<qint64>::max();
-    int idleQueries = 0;
+    Presence presence;
+    FakeSource* idle = add(AwayReason::Idle);
+    FakeSource* locked = add(AwayReason::Locked);
+    FakeSource* asleep = add(AwayReason::Asleep);
+    FakeSource* call = add(QuietReason::Call);
+    FakeSource* fullScreen = add(QuietReason::FullScreen);
+    FakeSource* doNotDisturb = add(QuietReason::DoNotDisturb);
 
+    template <typename Reason> FakeSource* add(Reason reason)
+    {
+        auto source = std::make_unique<FakeSource>();
+        FakeSource* kept = source.get();
+        presence.addSource(reason, std::move(source));
+        return kept;
+    }
     void drive(BreakScheduler& scheduler)
     {
-        struct Input : LastInputSource
-        {
-            ManualClock* clock;
-            bool canDetectIdle() override { return clock->lastInputAt.has_value(); }
-            std::optional<qint64> millisecondsSinceLastInput() override
-            {
-                ++clock->idleQueries;
-                return clock->lastInputAt ? std::optional(std::max<qint64>(0, clock->now - *clock->lastInputAt))
-                                          : std::nullopt;
-            }
-        };
         scheduler.setClock([this] { return now; });
-        auto input = std::make_unique<Input>();
-        input->clock = this;
-        scheduler.setLastInputSource(std::move(input));
+        scheduler.setPresence(&presence);
     }
     // Timer timeouts, stepMs apart.
     void tick(BreakScheduler& scheduler, int count = 1, qint64 stepMs = 1000)

@@ -1,5 +1,4 @@
 #include "TestHelpers.h"
-#include "platform/NotifiedLastInputSource.h"
 
 namespace {
 
@@ -24,12 +23,14 @@ struct Rig : LoadedSettings
         on(&BreakScheduler::breakFinished, [=](BreakType t) { record("finished", int(t)); });
         on(&BreakScheduler::runningChanged, [=] { record("running"); });
         on(&BreakScheduler::breakStateChanged, [=] { record("state"); });
+        on(&BreakScheduler::warningWithdrawn, [=] { record("withdrawn"); });
     }
     void tick(int count, qint64 stepMs = 1000) { clock.tick(scheduler, count, stepMs); }
     QString status() const
     {
         const char* phase = QMetaEnum::fromType<BreakScheduler::SchedulerState>().valueToKey(scheduler.state());
-        return phase + QStringLiteral(" %1").arg(scheduler.remainingSeconds());
+        const QString held = scheduler.isHeld() ? " held: " + Presence::name(scheduler.holdReason()) : QString();
+        return phase + QStringLiteral(" %1").arg(scheduler.remainingSeconds()) + held;
     }
 
     // Plays steps separated by ";", each "STEP > SIGNALS|PHASE SECONDS-LEFT": the
@@ -50,8 +51,16 @@ struct Rig : LoadedSettings
                  r.scheduler.setRhythm(r.settings.breakRhythm());
                  r.scheduler.onSettingsChanged();
              }},
-            {"input", [](Rig& r) { r.clock.lastInputAt = r.clock.now; }}, // the user touches the keyboard
-            {"busy", [](Rig& r) { r.clock.lastInputAt = std::numeric_limits<qint64>::max(); }}, // and stays at it
+            {"away", [](Rig& r) { r.clock.idle->setOn(true); }},
+            {"input", [](Rig& r) { r.clock.idle->setOn(false); }},
+            {"lock", [](Rig& r) { r.clock.locked->setOn(true); }},
+            {"unlock", [](Rig& r) { r.clock.locked->setOn(false); }},
+            {"sleep", [](Rig& r) { r.clock.asleep->setOn(true); }},
+            {"wake", [](Rig& r) { r.clock.asleep->setOn(false); }},
+            {"call", [](Rig& r) { r.clock.call->setOn(true); }},
+            {"hang up", [](Rig& r) { r.clock.call->setOn(false); }},
+            {"full screen", [](Rig& r) { r.clock.fullScreen->setOn(true); }},
+            {"windowed", [](Rig& r) { r.clock.fullScreen->setOn(false); }},
         };
         for (const QString& entry : script.split(';')) {
             const QString step = entry.section('>', 0, 0).trimmed(), expected = entry.section('>', 1).trimmed();
@@ -186,54 +195,69 @@ private slots:
         rig.play("settings > |Warning 8; +10 > state, started 0 60|OnBreak 58; settings > |OnBreak 58");
     }
 
-    // Five minutes after the last input the working countdown stands still, and it
-    // runs again at the first input; the idle time is asked only when it could
-    // have passed the limit. The warning and the break run whatever the user does.
-    // A postponed break waits for the user again; an unknown idle time counts as
-    // an active user for that second only.
-    void idleFreezesWorkingAndPostponedOnly()
+    // While the user is away the working countdown stands still, and it runs again
+    // at the first input. The warning and the break run whatever the user does; a
+    // postponed break waits for the user again. With the idle freeze off, away
+    // counts for nothing.
+    void awayFreezesWorkingAndPostponedOnly()
     {
         Rig rig;
-        rig.clock.lastInputAt = 0;
-        rig.play("start > running|Working 1200; +299 > |Working 901");
-        QVERIFY2(rig.clock.idleQueries <= 2, qPrintable(QString::number(rig.clock.idleQueries)));
-        rig.play("+101 > |Working 901; input > |Working 901; +1 > |Working 900; busy > |Working 900;"
-                 "+899 > |Working 1; input > |Working 1; +11 > warning 0 10, state, state, started 0 20|OnBreak 20");
-        const int queries = rig.clock.idleQueries;
-        rig.play("+4 > |OnBreak 16");
-        QCOMPARE(rig.clock.idleQueries, queries);
-        rig.play("postpone > state, finished 0|Postponed 300; +400 > |Postponed 16");
-        rig.clock.lastInputAt.reset();
-        rig.play("+10 > |Postponed 6");
-        rig.clock.lastInputAt = rig.clock.now - 600000; // a failed query is asked again at the next tick
-        rig.play("+3 > |Postponed 6");
+        rig.play("start > running|Working 1200; +299 > |Working 901; away > |Working 901; +100 > |Working 901;"
+                 "input > |Working 901; +900 > |Working 1; away > |Working 1; +50 > |Working 1;"
+                 "input > |Working 1; +1 > warning 0 10, state|Warning 10; away > |Warning 10;"
+                 "+14 > state, started 0 20|OnBreak 16; postpone > state, finished 0|Postponed 300;"
+                 "+10 > |Postponed 300; input > |Postponed 300; +4 > |Postponed 296");
         rig.settings.setIdlePauseEnabled(false);
-        rig.play("settings > |Postponed 6; +5 > |Postponed 1");
+        rig.play(
+            "settings > |Postponed 296; away > |Postponed 296; +6 > |Postponed 290; lock > |Postponed 290;"
+            "+400 > warning 0 10, state, state, started 0 20, state, finished 0|Working 1120; unlock > |Working 1120");
     }
 
-    // The same freeze from a source that is told, not asked: the away notice stops
-    // the count from the next tick on, the first input starts it again, and a lost
-    // source counts every second.
-    void idleFreezeFromNotices()
+    // A locked session or sleep stops the count at once; a warning due then waits
+    // until the user is back. Back after a rest as long as a long break (300 s), the
+    // working period starts afresh; after a shorter one it goes on where it stood.
+    void lockAndSleepAreRest()
     {
         Rig rig;
-        auto owned = std::make_unique<NotifiedLastInputSource>(BreakScheduler::IdleLimitMs + 1,
-                                                               [&rig] { return rig.clock.now; });
-        NotifiedLastInputSource& notices = *owned;
-        rig.scheduler.setLastInputSource(std::move(owned));
-        rig.play("start > running|Working 1200");
-        notices.noticeBack();
-        rig.play("+299 > |Working 901");
-        notices.noticeAway(300000);
-        rig.play("+100 > |Working 901");
-        notices.noticeBack();
-        rig.play("+300 > |Working 601");
-        notices.noticeAway(300000);
-        rig.play("+2 > |Working 601");
-        notices.noticeLost();
-        notices.noticeBack();
-        rig.play("+5 > |Working 596");
-        QVERIFY(!notices.canDetectIdle());
+        rig.play("start > running|Working 1200; +1190 > |Working 10; lock > |Working 10; +299 > |Working 10;"
+                 "unlock > |Working 10; +5 > |Working 5; sleep > |Working 5; +1@300000 > |Working 5;"
+                 "wake > state|Working 1200; +1 > |Working 1199; lock > |Working 1199; away > |Working 1199;"
+                 "+400 > |Working 1199; input > |Working 1199; unlock > state|Working 1200");
+        // A break goes on; the rest after it still counts.
+        rig.play("micro > warning 0 10, state|Warning 10; lock > |Warning 10; +10 > state, started 0 20|OnBreak 20;"
+                 "+20 > state, finished 0|Working 1200; +300 > |Working 1200; unlock > state|Working 1200");
+        Rig off({{"idlePauseEnabled", false}});
+        off.play("start > running|Working 1200; lock > |Working 1200; +400 > |Working 800; unlock > |Working 800");
+    }
+
+    // A break that falls due during a call, in front of a full-screen program or with
+    // do-not-disturb on waits, and tells why; its warning comes at the first second
+    // free, or after the longest hold (here 1 minute). Sources that nothing tells are
+    // asked when the break falls due and every 5 s while it waits.
+    void busyUsersHoldBreaks()
+    {
+        Rig rig({{"holdBreaksMaxMinutes", 1}});
+        rig.play("start > running|Working 1200; call > |Working 1200; +1199 > |Working 1;"
+                 "+1 > state|Working 0 held: call; +10 > |Working 0 held: call;"
+                 "full screen > |Working 0 held: call; hang up > |Working 0 held: call;"
+                 "+1 > state|Working 0 held: full screen; windowed > |Working 0 held: full screen;"
+                 "+1 > state, warning 0 10, state|Warning 10");
+        QCOMPARE(rig.clock.call->looks, 3);
+        // A call that starts during the warning holds the break too, and the longest
+        // hold counts from the first wait.
+        rig.play(
+            "call > state, withdrawn|Working 0 held: call; +1 > |Working 0 held: call; hang up > |Working 0 held: call;"
+            "+1 > state, warning 0 10, state|Warning 10; postpone > state|Postponed 300; call > |Postponed 300;"
+            "+300 > state|Postponed 0 held: call; +45 > |Postponed 0 held: call;"
+            "+1 > state, warning 0 10, state|Warning 10; hang up > |Warning 10; call > |Warning 10;"
+            "+10 > state, started 0 20|OnBreak 20; hang up > |OnBreak 20; +20 > state, finished 0|Working 1200");
+        // A test break comes whatever happens; a break on screen stays there; the
+        // hold can be switched off.
+        rig.play("full screen > |Working 1200; micro > warning 0 10, state|Warning 10; call > |Warning 10;"
+                 "+10 > state, started 0 20|OnBreak 20; +20 > state, finished 0|Working 1200");
+        rig.settings.setHoldBreaksWhenBusy(false);
+        rig.play("settings > |Working 1200; +1200 > warning 1 10, state|Warning 10; hang up > |Warning 10;"
+                 "call > |Warning 10");
     }
 
     // Each break draws from its kind's list: the language's numbered keys 1 to 20,

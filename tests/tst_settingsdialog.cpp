@@ -87,6 +87,30 @@ private slots:
         QVERIFY(!d.dialog.isVisible() && d.changed.count() == 2 && d.stored.value("microBreakDuration") == 45);
     }
 
+    // The longest hold is offered only while breaks are held; both are written on
+    // Apply, in the user's language (a text with commas, quoted in the file).
+    void holdFieldsFollowTheirSwitch()
+    {
+        for (const char* language : {"en", "zh"}) {
+            CustomTranslator translator(language);
+            QCoreApplication::installTranslator(&translator);
+            Dialog d({{"holdBreaksWhenBusy", false}, {"holdBreaksMaxMinutes", 1}});
+            auto* hold = child<QCheckBox>(&d.dialog, "m_holdBreaksCheckBox");
+            QSpinBox* most = d.spin("m_holdMaxSpin");
+            QCOMPARE(hold->text(),
+                     QString::fromUtf8(language == QLatin1String("en")
+                                           ? "Hold breaks during calls, presentations and full-screen programs"
+                                           : "通话、演示和全屏程序进行时推迟休息"));
+            QVERIFY(!hold->isChecked() && !most->isEnabled() && most->value() == 5);
+            hold->setChecked(true);
+            QVERIFY(most->isEnabled());
+            most->setValue(90);
+            d.click("m_applyButton");
+            QVERIFY(d.settings.holdBreaksWhenBusy() && d.stored.value("holdBreaksMaxMinutes") == 90);
+            QCoreApplication::removeTranslator(&translator);
+        }
+    }
+
     // Reset asks first; the colour button shows the chosen colour. (A form built
     // late in another language: the program test.)
     void resetAsksFirstAndColourIsPicked()

@@ -6,7 +6,8 @@ namespace {
 void verifyDefaults(const StoredSettings& stored, const SettingsManager& s)
 {
     QCOMPARE(readFile(stored.path()),
-             "[General]\nautoStartAtBoot=true\nbackgroundColor=#0078d4\nidlePauseEnabled=true\n"
+             "[General]\nautoStartAtBoot=true\nbackgroundColor=#0078d4\nholdBreaksMaxMinutes=60\n"
+             "holdBreaksWhenBusy=true\nidlePauseEnabled=true\n"
              "language=system\nlongBreakDuration=300\nlongBreakInterval=3600\nmicroBreakDuration=20\n"
              "microBreakInterval=1200\npostponeEnabled=true\nshowOnAllMonitors=true\n"
              "shutdownEnabled=false\nshutdownHour=22\nshutdownMinute=0\nversion=2\n");
@@ -115,6 +116,11 @@ private slots:
         row("a colour by name", "backgroundColor", "red", "#ff0000");
         row("no colour", "backgroundColor", "blue-ish", "#0078d4", "is not a colour; using #0078d4");
         row("any language", "language", "fr", "fr");
+        row("a hold of a minute stays, for trying the program", "holdBreaksMaxMinutes", "1", "1");
+        row("a hold of nothing is the default", "holdBreaksMaxMinutes", "0", "60",
+            "is below the least allowed, 1; using 60");
+        row("a hold at most four hours", "holdBreaksMaxMinutes", "300", "240",
+            "is above the largest allowed, 240; using 240");
     }
     void storedTextIsCheckedAndSaid()
     {

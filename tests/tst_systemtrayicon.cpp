@@ -41,10 +41,23 @@ private slots:
                  QStringLiteral("RespiteKeeper\nNext micro break in 20 m 5 s\nNext long break in 61 m 5 s"));
         t.tick(1195);
         shows("warning");
-        t.tick(10);
+        // A call that starts during the warning takes the popup away and holds the
+        // break, which the picture and the tooltip's first line tell.
+        QVERIFY(t.program.breakWarning->isVisible());
+        t.clock.call->setOn(true);
+        shows("held");
+        QVERIFY(!t.program.breakWarning->isVisible());
+        QCOMPARE(t.tooltip(), QStringLiteral("Break held: a call is on\nNext micro break in 10 s\n"
+                                             "Next long break in 41 m 10 s"));
+        t.clock.call->setOn(false);
+        t.tick(11);
         shows("break");
         t.scheduler.postponeBreak();
         shows("idle");
+        t.clock.fullScreen->setOn(true);
+        t.tick(300);
+        shows("held");
+        QVERIFY(t.tooltip().startsWith("Break held: a full-screen program is in front\n"));
         t.scheduler.pause(2);
         shows("paused");
         Tray everyBreakLong({{"longBreakInterval", 1200}});

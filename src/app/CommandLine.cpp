@@ -3,7 +3,7 @@
 #include "platform/AutoStartEntry.h"
 #include "platform/FullScreenCover.h"
 #include "platform/InputHold.h"
-#include "platform/LastInputSource.h"
+#include "platform/Presence.h"
 #include "platform/RuntimeModule.h"
 #include "platform/TrayWait.h"
 #include "scheduling/BreakScheduler.h"
@@ -21,7 +21,8 @@ const char* const Usage = "Usage: respitekeeper [OPTION]\n"
                           "Starting it again while it runs brings its settings to the front.\n"
                           "\n"
                           "  --diagnose  print what the session offers the program (display, idle time,\n"
-                          "              input hold, break screen, tray) and where its files are; then exit\n"
+                          "              locked screen, sleep, calls, full screen, do not disturb, input\n"
+                          "              hold, break screen, tray) and where its files are; then exit\n"
                           "  --help      print this help and exit\n"
                           "  --version   print the version and exit\n";
 
@@ -38,7 +39,10 @@ void printDiagnosis(int& argc, char** argv)
         line("platform", QGuiApplication::platformName() + QStringLiteral(" (") + session + QLatin1Char(')'));
         if (const QString module = runtimeModuleDescription(); !module.isEmpty())
             line("module", module);
-        line("idle time", createLastInputSource(BreakScheduler::IdleLimitMs + 1)->description());
+        // Each source of presence: idle time, locked screen, sleep, call, full screen,
+        // do not disturb.
+        for (const QString& source : createPresence(BreakScheduler::IdleLimitMs + 1)->descriptions())
+            out << source << '\n';
         line("input hold", createInputHold()->description());
         line("break screen", coverDescription());
         const QString tray = systemTrayKind();

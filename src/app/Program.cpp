@@ -4,7 +4,7 @@
 #include "i18n/CustomTranslator.h"
 #include "i18n/LanguageSwitch.h"
 #include "platform/AutoStartEntry.h"
-#include "platform/LastInputSource.h"
+#include "platform/Presence.h"
 #include "scheduling/BreakScheduler.h"
 #include "settings/SettingsManager.h"
 #include "shutdown/ShutdownScheduler.h"
@@ -22,7 +22,8 @@ Program::Program()
     applyLanguage(translator, settings->language());
 
     breakScheduler = std::make_unique<BreakScheduler>(settings->breakRhythm());
-    breakScheduler->setLastInputSource(createLastInputSource(BreakScheduler::IdleLimitMs + 1));
+    presence = createPresence(BreakScheduler::IdleLimitMs + 1);
+    breakScheduler->setPresence(presence.get());
     breakWarning = std::make_unique<WarningDialog>();
     breakWarning->setPostponeEnabled(settings->postponeEnabled());
     breakOverlay = std::make_unique<BreakOverlay>(settings->breakLook());

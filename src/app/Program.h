@@ -6,6 +6,7 @@ class AutoStartEntry;
 class BreakOverlay;
 class BreakScheduler;
 class CustomTranslator;
+class Presence;
 class SettingsDialog;
 class SettingsManager;
 class ShutdownScheduler;
@@ -28,6 +29,8 @@ struct Program
     CustomTranslator* translator = nullptr; // the installed one; the language switch replaces it
     std::unique_ptr<SettingsManager> settings;
     std::unique_ptr<AutoStartEntry> autoStartEntry;
+    // Before the scheduler, which watches it: it goes after the scheduler.
+    std::unique_ptr<Presence> presence;
     std::unique_ptr<BreakScheduler> breakScheduler;
     std::unique_ptr<WarningDialog> breakWarning;
     std::unique_ptr<BreakOverlay> breakOverlay;

@@ -16,6 +16,7 @@ void connectBreakScreens(BreakScheduler& scheduler, WarningDialog& breakWarning,
     QObject::connect(&scheduler, &BreakScheduler::warningStarted, &breakWarning, &WarningDialog::showWarning);
     // The popup hides before the overlay shows.
     QObject::connect(&scheduler, &BreakScheduler::breakStarted, &breakWarning, &WarningDialog::hideWarning);
+    QObject::connect(&scheduler, &BreakScheduler::warningWithdrawn, &breakWarning, &WarningDialog::hideWarning);
     QObject::connect(&scheduler, &BreakScheduler::breakStarted, &overlay, &BreakOverlay::showBreak);
     QObject::connect(&scheduler, &BreakScheduler::breakFinished, &overlay, &BreakOverlay::hideBreak);
     QObject::connect(&breakWarning, &WarningDialog::postponeRequested, &scheduler, &BreakScheduler::postponeBreak);

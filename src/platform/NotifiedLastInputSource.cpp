@@ -38,6 +38,7 @@ void NotifiedLastInputSource::noticeAway(qint64 idleMs)
     m_state = State::Away;
     m_noticedAt = m_clock();
     m_idleAtNotice = std::max(idleMs, m_awayAfterMs);
+    noticed();
 }
 
 void NotifiedLastInputSource::noticeBack(qint64 idleMs)
@@ -47,9 +48,11 @@ void NotifiedLastInputSource::noticeBack(qint64 idleMs)
     m_state = State::Back;
     m_noticedAt = m_clock();
     m_idleAtNotice = std::clamp<qint64>(idleMs, 0, m_awayAfterMs - 1);
+    noticed();
 }
 
 void NotifiedLastInputSource::noticeLost()
 {
     m_state = State::Lost;
+    noticed();
 }

@@ -24,6 +24,7 @@ public:
 
     bool canDetectIdle() override { return m_state != State::Lost; }
     std::optional<qint64> millisecondsSinceLastInput() override;
+    bool isTold() const override { return true; }
 
     qint64 awayAfterMs() const { return m_awayAfterMs; }
 

@@ -1,8 +1,7 @@
 #include "BreakScheduler.h"
 
-#include "platform/LastInputSource.h"
+#include "platform/SteadyClock.h"
 
-#include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <algorithm>
 #include <limits>
@@ -23,9 +22,8 @@ BreakScheduler::BreakScheduler(const BreakRhythm& rhythm, QObject* parent)
     : QObject(parent)
     , m_rhythm(rhythm)
 {
-    auto elapsed = std::make_shared<QElapsedTimer>();
-    elapsed->start();
-    m_clock = [elapsed] { return elapsed->elapsed(); };
+    // A clock that goes on while the machine sleeps, so that a sleep is measured.
+    m_clock = steadyMilliseconds;
 
     // Whole-second timers of the program fire together, in one wake-up; counting
     // follows the clock, so the timer's phase does not matter.
@@ -36,10 +34,17 @@ BreakScheduler::BreakScheduler(const BreakRhythm& rhythm, QObject* parent)
 
 BreakScheduler::~BreakScheduler() = default;
 
-void BreakScheduler::setLastInputSource(std::unique_ptr<LastInputSource> source)
+void BreakScheduler::setPresence(Presence* presence)
 {
-    m_lastInput = std::move(source);
-    m_idleQueryDue = std::numeric_limits<qint64>::min();
+    if (m_presence)
+        disconnect(m_presence, nullptr, this, nullptr);
+    m_presence = presence;
+    m_restStart.reset();
+    if (!presence)
+        return;
+    connect(presence, &Presence::awayChanged, this, &BreakScheduler::onAwayChanged);
+    connect(presence, &Presence::quietChanged, this, &BreakScheduler::onQuietChanged);
+    onAwayChanged(presence->away());
 }
 
 void BreakScheduler::setClock(Clock clock)
@@ -47,7 +52,6 @@ void BreakScheduler::setClock(Clock clock)
     m_clock = std::move(clock);
     m_periodStart = m_clock();
     m_countedSeconds = 0;
-    m_idleQueryDue = std::numeric_limits<qint64>::min();
 }
 
 int BreakScheduler::microInterval() const
@@ -119,10 +123,10 @@ void BreakScheduler::countSecond()
     switch (m_state) {
     case Working:
     case Postponed:
-        if (m_rhythm.idlePauseEnabled && userIsIdle())
+        if (userIsAway())
             return;
         if (--m_remainingSeconds <= 0)
-            beginWarning();
+            warningDue();
         break;
     case Warning:
         if (--m_remainingSeconds <= 0)
@@ -137,27 +141,100 @@ void BreakScheduler::countSecond()
     }
 }
 
-bool BreakScheduler::userIsIdle()
+bool BreakScheduler::userIsAway() const
 {
-    if (!m_lastInput)
-        return false;
-    // The idle time grows no faster than the clock: after a reading of I ms it
-    // cannot pass the limit within the next (limit - I) ms, so there is nothing to
-    // ask until then. A failed query counts the second, and the next tick asks again.
-    const qint64 now = m_clock();
-    if (now < m_idleQueryDue)
-        return false;
-    const std::optional<qint64> idleMs = m_lastInput->millisecondsSinceLastInput();
-    if (!idleMs)
-        return false;
-    if (*idleMs > IdleLimitMs)
-        return true;
-    m_idleQueryDue = now + (IdleLimitMs - *idleMs);
-    return false;
+    return m_rhythm.idlePauseEnabled && m_presence && m_presence->away() != AwayReason::None;
+}
+
+QuietReason BreakScheduler::holdingReason() const
+{
+    if (!m_rhythm.holdWhenBusy || !m_presence || m_heldSeconds >= qint64(m_rhythm.holdMaxMinutes) * 60)
+        return QuietReason::None;
+    return m_presence->quiet();
+}
+
+// The countdown has run out (it stays at 0 while the break is held).
+void BreakScheduler::warningDue()
+{
+    m_remainingSeconds = 0;
+    if (isHeld())
+        ++m_heldSeconds;
+    // Sources that are not told are asked when the break falls due, then every few
+    // seconds while it waits.
+    if (m_presence && m_rhythm.holdWhenBusy && m_heldSeconds % HoldLookSeconds == 0)
+        m_presence->look();
+    if (const QuietReason reason = holdingReason(); reason != QuietReason::None) {
+        hold(reason);
+        return;
+    }
+    endHold();
+    beginWarning();
+}
+
+void BreakScheduler::hold(QuietReason reason)
+{
+    if (reason == m_holdReason)
+        return;
+    m_holdReason = reason;
+    qInfo("Break held: %s", qPrintable(Presence::name(reason)));
+    emit breakStateChanged();
+}
+
+void BreakScheduler::endHold()
+{
+    if (!isHeld())
+        return;
+    m_holdReason = QuietReason::None;
+    qInfo("Break held no longer, after %d s", m_heldSeconds);
+    emit breakStateChanged();
+}
+
+void BreakScheduler::onQuietChanged(QuietReason reason)
+{
+    // A call that starts during the warning holds the break too; a test break comes
+    // whatever happens.
+    if (m_state != Warning || m_testBreak || reason == QuietReason::None || holdingReason() == QuietReason::None)
+        return;
+    m_state = Working;
+    m_remainingSeconds = 0;
+    hold(reason);
+    emit warningWithdrawn();
+}
+
+void BreakScheduler::onAwayChanged(AwayReason reason)
+{
+    const bool resting = reason == AwayReason::Locked || reason == AwayReason::Asleep;
+    if (resting) {
+        if (!m_restStart)
+            m_restStart = m_clock();
+        return;
+    }
+    if (!m_restStart)
+        return;
+    const qint64 restedMs = m_clock() - *m_restStart;
+    m_restStart.reset();
+    // Back from a rest as long as a long break: a new working period.
+    if (m_running && m_rhythm.idlePauseEnabled && (m_state == Working || m_state == Postponed) &&
+        restedMs >= qint64(m_rhythm.longBreakDuration) * 1000) {
+        qInfo("Back after %lld s locked or asleep: the working period starts afresh", restedMs / 1000);
+        startAfresh();
+    }
+}
+
+void BreakScheduler::startAfresh()
+{
+    m_holdReason = QuietReason::None;
+    m_heldSeconds = 0;
+    m_state = Working;
+    m_remainingSeconds = microInterval();
+    restartTimer();
+    emit breakStateChanged();
 }
 
 void BreakScheduler::startCycle()
 {
+    m_holdReason = QuietReason::None;
+    m_heldSeconds = 0;
     m_currentBreakType = isLongBreakNumber(m_completedBreaks + 1) ? Long : Micro;
     m_state = Working;
     m_remainingSeconds = microInterval();
@@ -175,6 +252,8 @@ void BreakScheduler::beginWarning()
 void BreakScheduler::beginBreak()
 {
     m_state = OnBreak;
+    m_heldSeconds = 0;
+    m_testBreak = false;
     const int duration = m_currentBreakType == Long ? m_rhythm.longBreakDuration : m_rhythm.microBreakDuration;
     m_remainingSeconds = duration;
     emit breakStateChanged();
@@ -206,6 +285,7 @@ void BreakScheduler::postponeBreak()
     if (m_state == Warning) {
         m_state = Postponed;
         m_remainingSeconds = PostponeSeconds;
+        m_testBreak = false;
         emit breakStateChanged();
     } else if (m_state == OnBreak && m_rhythm.postponeEnabled) {
         const BreakType ended = m_currentBreakType;
@@ -242,6 +322,8 @@ void BreakScheduler::triggerBreak(BreakType type)
     m_currentBreakType = type;
     m_state = Warning;
     m_remainingSeconds = WarningSeconds;
+    m_holdReason = QuietReason::None;
+    m_testBreak = true;
     restartTimer();
     emit warningStarted(type, WarningSeconds);
     emit breakStateChanged();
@@ -264,6 +346,7 @@ void BreakScheduler::stop()
         return;
     m_running = false;
     m_timer.stop();
+    m_holdReason = QuietReason::None;
     m_state = Paused;
     m_remainingSeconds = 0;
     emit runningChanged();
@@ -309,7 +392,8 @@ void BreakScheduler::resume()
 
 void BreakScheduler::onSettingsChanged()
 {
-    if (m_running && m_state == Working)
+    // A held break stays due.
+    if (m_running && m_state == Working && !isHeld())
         startCycle();
 }
 

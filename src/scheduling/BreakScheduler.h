@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BreakType.h"
+#include "platform/Presence.h"
 #include "settings/BreakMessages.h"
 #include "settings/SettingsValues.h"
 
@@ -9,12 +10,17 @@
 #include <functional>
 #include <limits>
 #include <memory>
-
-class LastInputSource;
+#include <optional>
 
 // Counts working time down to the next break, warns, starts and ends breaks,
 // postpones and pauses. One countdown in whole seconds driven by a one-second
 // timer; every r-th break (r = long interval / micro interval) is long.
+//
+// With the idle freeze on, no working second counts while the user is away (idle,
+// the session locked, asleep), and a lock or sleep as long as a long break starts
+// the working period afresh. A break that falls due while the user must not be
+// interrupted (a call, a full-screen program, do-not-disturb) is held: its warning
+// comes once that ends, or after the hold's longest time.
 class BreakScheduler : public QObject
 {
     Q_OBJECT
@@ -29,6 +35,8 @@ public:
     static constexpr int WarningSeconds = 10;
     static constexpr int PostponeSeconds = 300;
     static constexpr qint64 IdleLimitMs = 299999;
+    // While a break is held, sources that nothing tells are asked this often.
+    static constexpr int HoldLookSeconds = 5;
 
     // Milliseconds of a monotonic clock; only differences are used.
     using Clock = std::function<qint64()>;
@@ -41,8 +49,8 @@ public:
     void setRhythm(const BreakRhythm& rhythm) { m_rhythm = rhythm; }
     void setBreakMessages(const BreakMessages& messages) { m_messages = messages; }
 
-    // Without one, the idle freeze is off.
-    void setLastInputSource(std::unique_ptr<LastInputSource> source);
+    // Without one, the user is always at the screen and free. Not owned.
+    void setPresence(Presence* presence);
     void setClock(Clock clock);
 
     void start();
@@ -54,6 +62,9 @@ public:
     bool isOnBreak() const { return m_state == OnBreak; }
     BreakType currentBreakType() const { return m_currentBreakType; }
     SchedulerState state() const { return m_state; }
+    // Whether the coming break waits, and why (None when it does not).
+    bool isHeld() const { return m_holdReason != QuietReason::None; }
+    QuietReason holdReason() const { return m_holdReason; }
     int remainingSeconds() const { return m_remainingSeconds; }
     int completedBreaks() const { return m_completedBreaks; }
 
@@ -71,20 +82,29 @@ signals:
     void breakFinished(BreakType type);
     void runningChanged();
     void breakStateChanged();
+    // A warning on screen was taken back: the break is held after all.
+    void warningWithdrawn();
 
 private slots:
     void onTick();
+    void onAwayChanged(AwayReason reason);
+    void onQuietChanged(QuietReason reason);
 
 private:
     void countSecond();
     void restartTimer();
     void startCycle();
+    void warningDue();
+    void hold(QuietReason reason);
+    void endHold();
+    void startAfresh();
+    QuietReason holdingReason() const;
     void beginWarning();
     void beginBreak();
     void finishBreak();
     void triggerBreak(BreakType type);
     QString pickMessage(BreakType type) const;
-    bool userIsIdle();
+    bool userIsAway() const;
     int microInterval() const;
     int breaksPerLongBreak() const;
     bool isLongBreakNumber(int n) const;
@@ -107,13 +127,18 @@ private:
     bool m_running = false;
     BreakType m_currentBreakType = Micro;
 
-    std::unique_ptr<LastInputSource> m_lastInput;
+    Presence* m_presence = nullptr;
+    QuietReason m_holdReason = QuietReason::None;
+    // Seconds this break has waited so far; from the break's start on, none.
+    int m_heldSeconds = 0;
+    // A test break comes whatever the user is doing.
+    bool m_testBreak = false;
+    // When the session was locked or went to sleep, on m_clock.
+    std::optional<qint64> m_restStart;
     Clock m_clock;
     // The timer only prompts; seconds are counted against the clock from the moment
     // the timer was last (re)started, so early or late timeouts do not add up.
     qint64 m_periodStart = 0;
     qint64 m_countedSeconds = 0;
     quint64 m_periodGeneration = 0;
-    // No idle-time query is needed before this time of m_clock.
-    qint64 m_idleQueryDue = std::numeric_limits<qint64>::min();
 };

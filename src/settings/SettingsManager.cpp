@@ -195,8 +195,8 @@ void SettingsManager::setValue(Setting id, const QVariant& value)
 
 BreakRhythm SettingsManager::breakRhythm() const
 {
-    return {microBreakInterval(), microBreakDuration(), longBreakInterval(),
-            longBreakDuration(),  postponeEnabled(),    idlePauseEnabled()};
+    return {microBreakInterval(), microBreakDuration(), longBreakInterval(),  longBreakDuration(),
+            postponeEnabled(),    idlePauseEnabled(),   holdBreaksWhenBusy(), holdBreaksMaxMinutes()};
 }
 
 BreakLook SettingsManager::breakLook() const

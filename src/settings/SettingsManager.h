@@ -24,6 +24,9 @@ class SettingsManager : public QObject
     Q_PROPERTY(bool showOnAllMonitors READ showOnAllMonitors WRITE setShowOnAllMonitors NOTIFY settingsChanged)
     Q_PROPERTY(bool autoStartAtBoot READ autoStartAtBoot WRITE setAutoStartAtBoot NOTIFY settingsChanged)
     Q_PROPERTY(bool idlePauseEnabled READ idlePauseEnabled WRITE setIdlePauseEnabled NOTIFY settingsChanged)
+    Q_PROPERTY(bool holdBreaksWhenBusy READ holdBreaksWhenBusy WRITE setHoldBreaksWhenBusy NOTIFY settingsChanged)
+    Q_PROPERTY(
+        int holdBreaksMaxMinutes READ holdBreaksMaxMinutes WRITE setHoldBreaksMaxMinutes NOTIFY settingsChanged)
     Q_PROPERTY(QString language READ language WRITE setLanguage NOTIFY settingsChanged)
     Q_PROPERTY(QColor backgroundColor READ backgroundColor WRITE setBackgroundColor NOTIFY settingsChanged)
     Q_PROPERTY(bool shutdownEnabled READ shutdownEnabled WRITE setShutdownEnabled NOTIFY settingsChanged)
@@ -62,6 +65,8 @@ public:
     bool showOnAllMonitors() const { return value(Setting::ShowOnAllMonitors).toBool(); }
     bool autoStartAtBoot() const { return value(Setting::AutoStartAtBoot).toBool(); }
     bool idlePauseEnabled() const { return value(Setting::IdlePauseEnabled).toBool(); }
+    bool holdBreaksWhenBusy() const { return value(Setting::HoldBreaksWhenBusy).toBool(); }
+    int holdBreaksMaxMinutes() const { return value(Setting::HoldBreaksMaxMinutes).toInt(); }
     QString language() const { return value(Setting::Language).toString(); }
     QColor backgroundColor() const { return value(Setting::BackgroundColor).value<QColor>(); }
     bool shutdownEnabled() const { return value(Setting::ShutdownEnabled).toBool(); }
@@ -76,6 +81,8 @@ public:
     void setShowOnAllMonitors(bool enabled) { setValue(Setting::ShowOnAllMonitors, enabled); }
     void setAutoStartAtBoot(bool enabled) { setValue(Setting::AutoStartAtBoot, enabled); }
     void setIdlePauseEnabled(bool enabled) { setValue(Setting::IdlePauseEnabled, enabled); }
+    void setHoldBreaksWhenBusy(bool enabled) { setValue(Setting::HoldBreaksWhenBusy, enabled); }
+    void setHoldBreaksMaxMinutes(int minutes) { setValue(Setting::HoldBreaksMaxMinutes, minutes); }
     void setLanguage(const QString& language) { setValue(Setting::Language, language); }
     void setBackgroundColor(const QColor& color) { setValue(Setting::BackgroundColor, color); }
     void setShutdownEnabled(bool enabled) { setValue(Setting::ShutdownEnabled, enabled); }

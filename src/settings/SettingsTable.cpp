@@ -67,6 +67,8 @@ const std::array<SettingRow, SettingCount>& settingsTable()
         {Setting::ShowOnAllMonitors, "showOnAllMonitors", true, parseBoolean},
         {Setting::AutoStartAtBoot, "autoStartAtBoot", true, parseBoolean},
         {Setting::IdlePauseEnabled, "idlePauseEnabled", true, parseBoolean},
+        {Setting::HoldBreaksWhenBusy, "holdBreaksWhenBusy", true, parseBoolean},
+        {Setting::HoldBreaksMaxMinutes, "holdBreaksMaxMinutes", 60, parseInteger, 1, 5, 240, true},
         {Setting::Language, "language", QStringLiteral("system"), parseText},
         {Setting::BackgroundColor, "backgroundColor", QColor(0, 120, 212), parseColor},
         {Setting::ShutdownEnabled, "shutdownEnabled", false, parseBoolean},

@@ -15,6 +15,8 @@ enum class Setting {
     ShowOnAllMonitors,
     AutoStartAtBoot,
     IdlePauseEnabled,
+    HoldBreaksWhenBusy,
+    HoldBreaksMaxMinutes,
     Language,
     BackgroundColor,
     ShutdownEnabled,

@@ -14,6 +14,9 @@ struct BreakRhythm
     int longBreakDuration = 0;
     bool postponeEnabled = false;
     bool idlePauseEnabled = false;
+    // A break waits while the user must not be interrupted, at most this long.
+    bool holdWhenBusy = false;
+    int holdMaxMinutes = 0;
 };
 
 // How the break screens look and what they offer.

@@ -59,6 +59,11 @@ void SettingsDialog::ensureBuilt()
     connect(m_colorPickButton, &QPushButton::clicked, this, &SettingsDialog::onPickColor);
     connect(m_microBreakIntervalSpin, &QSpinBox::valueChanged, this, &SettingsDialog::onMicroIntervalChanged);
     connect(m_longBreakIntervalSpin, &QSpinBox::valueChanged, this, &SettingsDialog::onLongIntervalChanged);
+    // The longest hold means something only while breaks are held.
+    connect(m_holdBreaksCheckBox, &QCheckBox::toggled, m_holdMaxSpin, &QWidget::setEnabled);
+    connect(m_holdBreaksCheckBox, &QCheckBox::toggled, m_holdMaxLabel, &QWidget::setEnabled);
+    m_holdMaxSpin->setEnabled(false);
+    m_holdMaxLabel->setEnabled(false);
 
     loadSettings();
 }
@@ -78,6 +83,7 @@ void SettingsDialog::setLocalTexts()
     m_microBreakDurationSpin->setSuffix(QLatin1Char(' ') + tr("seconds"));
     m_longBreakIntervalSpin->setSuffix(minutes);
     m_longBreakDurationSpin->setSuffix(minutes);
+    m_holdMaxSpin->setSuffix(minutes);
     m_saveErrorLabel->setText(
         tr("Could not save the settings to %1. The changes apply only until you quit.").arg(m_settings->location()));
 }
@@ -108,6 +114,8 @@ std::vector<SettingsDialog::Field> SettingsDialog::fields() const
         {Setting::ShowOnAllMonitors, m_showOnAllMonitorsCheckBox, 1},
         {Setting::AutoStartAtBoot, m_autoStartCheckBox, 1},
         {Setting::IdlePauseEnabled, m_idlePauseCheckBox, 1},
+        {Setting::HoldBreaksWhenBusy, m_holdBreaksCheckBox, 1},
+        {Setting::HoldBreaksMaxMinutes, m_holdMaxSpin, 1},
         {Setting::Language, m_languageCombo, 1},
         {Setting::ShutdownEnabled, m_shutdownEnabledCheckBox, 1},
         {Setting::ShutdownHour, m_shutdownHourSpin, 1},

@@ -165,7 +165,7 @@ QString SystemTrayIcon::iconPath() const
     case BreakScheduler::OnBreak:
         return QStringLiteral(":/icons/break.svg");
     default:
-        return QStringLiteral(":/icons/idle.svg");
+        return m_scheduler->isHeld() ? QStringLiteral(":/icons/held.svg") : QStringLiteral(":/icons/idle.svg");
     }
 }
 
@@ -200,7 +200,7 @@ void SystemTrayIcon::showTooltip(std::pair<int, int> seconds)
     if (m_scheduler->isRunning()) {
         const QString micro = formatDuration(m_tooltipSeconds.first);
         const QString longBreak = formatDuration(m_tooltipSeconds.second);
-        m_trayIcon.setToolTip(tr("RespiteKeeper") + QLatin1Char('\n') + tr("Next micro break in %1").arg(micro) +
+        m_trayIcon.setToolTip(titleLine() + QLatin1Char('\n') + tr("Next micro break in %1").arg(micro) +
                               QLatin1Char('\n') + tr("Next long break in %1").arg(longBreak));
         if (!m_tooltipTimer.isActive())
             m_tooltipTimer.start();
@@ -208,6 +208,22 @@ void SystemTrayIcon::showTooltip(std::pair<int, int> seconds)
         m_trayIcon.setToolTip(tr("RespiteKeeper - Paused"));
         m_tooltipTimer.stop();
     }
+}
+
+// While a break is held, the first line says why.
+QString SystemTrayIcon::titleLine() const
+{
+    switch (m_scheduler->holdReason()) {
+    case QuietReason::Call:
+        return tr("Break held: a call is on");
+    case QuietReason::FullScreen:
+        return tr("Break held: a full-screen program is in front");
+    case QuietReason::DoNotDisturb:
+        return tr("Break held: do not disturb is on");
+    case QuietReason::None:
+        break;
+    }
+    return tr("RespiteKeeper");
 }
 
 void SystemTrayIcon::updateState()

@@ -1,16 +1,41 @@
+#include "SessionSources.h"
+#include "X11Connection.h"
+#include "X11FullScreenSource.h"
+#include "platform/IdlePresenceSource.h"
 #include "platform/Presence.h"
 
-#include <QLoggingCategory>
+namespace {
 
-// Chosen by what the session offers; each source that is found goes to the log.
+template <typename Reason> void add(Presence& presence, Reason reason, std::unique_ptr<PresenceSource> source, const char* missing)
+{
+    if (source)
+        presence.addSource(reason, std::move(source));
+    else
+        qInfo("%s: %s", qPrintable(Presence::name(reason)), missing);
+}
+
+} // namespace
+
+// Chosen by what the session offers; what is found goes to the log.
 std::unique_ptr<Presence> createPresence(qint64 awayAfterMs)
 {
-    Q_UNUSED(awayAfterMs);
     auto presence = std::make_unique<Presence>();
-    // The away sources: idle time, a locked session, sleep.
-    // The quiet sources: a call (PipeWire or PulseAudio capture, an open camera),
-    // a full-screen window in front, the desktop's do-not-disturb.
-    for (const QString& line : presence->descriptions())
-        qInfo("Presence: %s", qPrintable(line));
+    presence->addSource(AwayReason::Idle,
+                        std::make_unique<IdlePresenceSource>(createLastInputSource(awayAfterMs), awayAfterMs));
+    add(*presence, AwayReason::Locked, createLogindLockSource(), "no logind session on the system bus");
+    add(*presence, AwayReason::Locked, createScreenSaverSource(), "no session bus");
+    add(*presence, AwayReason::Asleep, createLogindSleepSource(), "no logind on the system bus");
+
+    // A call: PipeWire or PulseAudio capture, an open camera.
+
+    // A full-screen window in front.
+    if (xcb_connection_t* connection = x11Connection())
+        add(*presence, QuietReason::FullScreen, createX11FullScreenSource(connection), "no _NET_ACTIVE_WINDOW atom");
+
+    add(*presence, QuietReason::DoNotDisturb, createNotificationsInhibitedSource(), "no session bus");
+
+    const QStringList lines = presence->descriptions();
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        qInfo("%s", qPrintable(lines.at(i)));
     return presence;
 }
