@@ -10,6 +10,9 @@
 //                            "quiet: REASON" lines (REASON "at the screen", "free" when
 //                            none), first the sources found ("source: ..."); sources
 //                            that nothing tells are asked every 5 s
+//   rk-x11probe full-screen WINDOW on|off
+//                            ask the window manager to make the window full screen,
+//                            or no longer (_NET_WM_STATE)
 //   rk-x11probe grab-state   print "keyboard=free|held pointer=free|held": whether
 //                            another client could grab them now (its grabs end with it)
 //   rk-x11probe flood PATH COUNT SECONDS
@@ -95,6 +98,20 @@ int main(int argc, char** argv)
         QTimer::singleShot(std::atoi(argv[3]) * 1000, &app, &QCoreApplication::quit);
         return app.exec();
     }
+    if (mode == "full-screen" && argc == 4) {
+        QGuiApplication app(argc, argv);
+        xcb_connection_t* c = x11Connection();
+        xcb_client_message_event_t event = {};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = xcb_window_t(std::strtoul(argv[2], nullptr, 0));
+        event.type = x11Atom(c, "_NET_WM_STATE");
+        event.data.data32[0] = std::strcmp(argv[3], "on") == 0 ? 1 : 0; // _NET_WM_STATE_ADD or _REMOVE
+        event.data.data32[1] = x11Atom(c, "_NET_WM_STATE_FULLSCREEN");
+        event.data.data32[3] = 1; // from a normal program
+        sendToWindowManager(c, &event);
+        return 0;
+    }
     if (mode == "flood" && argc == 5) {
         sockaddr_un address = {};
         address.sun_family = AF_UNIX;
@@ -137,6 +154,6 @@ int main(int argc, char** argv)
         xcb_disconnect(c);
         return 0;
     }
-    std::fprintf(stderr, "usage: rk-x11probe tray-owned|idle-notices|presence|idle-time|idle-answer|grab-state|flood\n");
+    std::fprintf(stderr, "usage: rk-x11probe tray-owned|idle-notices|presence|full-screen|idle-time|idle-answer|grab-state|flood\n");
     return 2;
 }
