@@ -14,7 +14,7 @@ RK_DISPLAY_PACKAGES=(xvfb xauth jwm x11-utils fonts-dejavu-core fonts-wqy-microh
 # program and its package, and the Windows check (MinGW, and Wine to run the plain
 # Win32 units).
 RK_TEST_PACKAGES=(procps xdotool imagemagick xserver-xorg-core xserver-xorg-video-dummy icewm
-    sway wtype grim jq kwin-wayland weston dbus-daemon
+    sway wtype grim jq kwin-wayland weston dbus-daemon python3-dbusmock libglib2.0-bin
     desktop-file-utils appstream lintian dpkg-dev file
     g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64)
 
