@@ -1,11 +1,15 @@
 // The plain Win32 units (no Qt inside), run under Wine: the Run key value, the
-// input hold, the last-input time, the shutdown sequence with stand-ins, and the
-// single-instance pipe's name. Prints a line per check and "windows: N passed, N failed".
+// input hold, the last-input time, the shutdown sequence with stand-ins, the
+// single-instance pipe's name, and the presence's privacy store scan, notification
+// state and lock and sleep notices. Prints a line per check and "windows: N passed, N failed".
 #include "platform/TickDifference.h"
+#include "platform/windows/win_consentstore.h"
 #include "platform/windows/win_inputhold.h"
 #include "platform/windows/win_instancename.h"
 #include "platform/windows/win_lastinput.h"
+#include "platform/windows/win_notificationstate.h"
 #include "platform/windows/win_registry.h"
+#include "platform/windows/win_sessionnotices.h"
 #include "platform/windows/win_shutdown.h"
 
 #include <windows.h>
@@ -152,6 +156,137 @@ void testShutdown()
     check("the privilege steps run here and report success", winEnableShutdownPrivilege());
 }
 
+// A device key laid out as the privacy store's, in a key of the test's own.
+const wchar_t* const TestDevice = L"Software\\RespiteKeeperTest\\microphone";
+void setUse(const wchar_t* program, unsigned long long start, unsigned long long stop)
+{
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, (std::wstring(TestDevice) + L"\\" + program).c_str(), 0, nullptr, 0,
+                    KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegSetValueExW(key, L"LastUsedTimeStart", 0, REG_QWORD, reinterpret_cast<const BYTE*>(&start), sizeof start);
+    RegSetValueExW(key, L"LastUsedTimeStop", 0, REG_QWORD, reinterpret_cast<const BYTE*>(&stop), sizeof stop);
+    RegCloseKey(key);
+}
+bool inUse()
+{
+    HKEY key = nullptr;
+    const bool used = RegOpenKeyExW(HKEY_CURRENT_USER, TestDevice, 0, KEY_READ, &key) == 0 && winDeviceInUse(key);
+    RegCloseKey(key);
+    return used;
+}
+bool signalled(HANDLE event)
+{
+    return WaitForSingleObject(event, 5000) == WAIT_OBJECT_0;
+}
+
+void testConsentStore()
+{
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\RespiteKeeperTest");
+    const wchar_t *app = L"Microsoft.WindowsCamera_8wekyb3d8bbwe", *program = L"NonPackaged\\C:#Tools#talk.exe";
+    setUse(app, 100, 200);
+    setUse(program, 0, 0);
+    setUse(L"NonPackaged\\C:#Tools#old.exe", 100, 200);
+    const bool unused = !inUse();
+    setUse(program, 300, 0);
+    const bool programUses = inUse();
+    setUse(program, 300, 400);
+    setUse(app, 500, 0);
+    check("the store reads in use while a packaged app's or a NonPackaged program's Start is set and Stop is 0",
+          unused && programUses && inUse());
+    setUse(app, 500, 600);
+
+    WinKeyWatch watch(HKEY_CURRENT_USER, TestDevice);
+    const bool quietAtRest = watch.arm() && WaitForSingleObject(watch.event(), 0) == WAIT_TIMEOUT;
+    setUse(program, 700, 0);
+    const bool valueNoticed = signalled(watch.event());
+    setUse(program, 700, 800);
+    const bool oneShot = WaitForSingleObject(watch.event(), 300) == WAIT_TIMEOUT;
+    watch.arm();
+    setUse(L"NonPackaged\\C:#Tools#new.exe", 900, 0);
+    check("a watch is signalled once per arm, by a value or a new key deep below, and not at rest",
+          quietAtRest && valueNoticed && oneShot && signalled(watch.event()) && inUse());
+    WinKeyWatch missing(HKEY_CURRENT_USER, L"Software\\RespiteKeeperTest\\nothing");
+    check("a device key that is not there is not watched", !missing.isOpen() && !missing.arm());
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\RespiteKeeperTest");
+}
+
+QUERY_USER_NOTIFICATION_STATE s_state = QUNS_ACCEPTS_NOTIFICATIONS;
+HRESULT WINAPI fakeState(QUERY_USER_NOTIFICATION_STATE* state)
+{
+    *state = s_state;
+    return int(s_state) < 0 ? E_FAIL : S_OK;
+}
+
+void testNotificationState()
+{
+    using Q = WinNotificationQuiet;
+    const Q expected[] = {Q::None, Q::None,      Q::FullScreen, Q::FullScreen, Q::FullScreen,
+                          Q::None, Q::QuietTime, Q::None,       Q::None};
+    bool mapped = true, asked = true;
+    for (int state = 0; state <= 8; ++state) {
+        mapped = mapped && winNotificationQuiet(state) == expected[state];
+        s_state = QUERY_USER_NOTIFICATION_STATE(state);
+        asked = asked && winAskNotificationQuiet(&fakeState) == expected[state];
+    }
+    check("busy, Direct3D full screen and presentation mode are full screen; quiet time is quiet; else none",
+          mapped && asked);
+    s_state = QUERY_USER_NOTIFICATION_STATE(-2);
+    QUERY_USER_NOTIFICATION_STATE real = QUERY_USER_NOTIFICATION_STATE(0);
+    check("a failed query is none; the shell's own query answers here",
+          winAskNotificationQuiet(&fakeState) == Q::None && SUCCEEDED(SHQueryUserNotificationState(&real)) &&
+              real >= QUNS_NOT_PRESENT);
+}
+
+bool sameNotice(WinAwayNotice notice, WinAwayNotice::Kind kind, bool on)
+{
+    return notice.kind == kind && (kind == WinAwayNotice::None || notice.on == on);
+}
+
+void testSessionNotices()
+{
+    using N = WinAwayNotice;
+    check("lock, unlock, suspend and both resumes are told; other messages not",
+          sameNotice(winAwayNotice(WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK), N::Locked, true) &&
+              sameNotice(winAwayNotice(WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK), N::Locked, false) &&
+              sameNotice(winAwayNotice(WM_POWERBROADCAST, PBT_APMSUSPEND), N::Asleep, true) &&
+              sameNotice(winAwayNotice(WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC), N::Asleep, false) &&
+              sameNotice(winAwayNotice(WM_POWERBROADCAST, PBT_APMRESUMESUSPEND), N::Asleep, false) &&
+              sameNotice(winAwayNotice(WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE), N::None, false) &&
+              sameNotice(winAwayNotice(WM_WTSSESSION_CHANGE, WTS_SESSION_LOGON), N::None, false) &&
+              sameNotice(winAwayNotice(WM_TIMER, WTS_SESSION_LOCK), N::None, false));
+
+    std::vector<WinAwayNotice> told;
+    WinNoticeWindow window([&](WinAwayNotice notice) { told.push_back(notice); });
+    const HWND handle = window.handle();
+    bool listed = false;
+    std::pair<HWND, bool*> search{handle, &listed};
+    EnumWindows(
+        [](HWND each, LPARAM searched) {
+            auto* pair = reinterpret_cast<std::pair<HWND, bool*>*>(searched);
+            *pair->second = *pair->second || each == pair->first;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    check("the notice window is a hidden top-level window, so broadcasts reach it",
+          handle && listed && !IsWindowVisible(handle) && !GetParent(handle) && window.watchSession());
+    const bool answered = SendMessageW(handle, WM_POWERBROADCAST, PBT_APMSUSPEND, 0) == TRUE;
+    SendMessageW(handle, WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
+    SendMessageW(handle, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
+    check("its messages reach the notices in order, and a power broadcast is answered",
+          answered && told.size() == 2 && sameNotice(told[0], N::Asleep, true) && sameNotice(told[1], N::Locked, true));
+    // WTSINFOEXW: Level, then the level's union (8-byte aligned): SessionId,
+    // SessionState, SessionFlags (0 locked, 1 unlocked, -1 unknown).
+    unsigned char info[256] = {1};
+    const auto flags = [&](LONG value, DWORD bytes = sizeof info) {
+        std::memcpy(info + 16, &value, sizeof value);
+        return winSessionLockedIn(info, bytes);
+    };
+    const bool read = flags(0) == 1 && flags(1) == 0 && flags(-1) == -1 && flags(0, 12) == -1;
+    info[0] = 2;
+    check("the session's flags read locked, unlocked, unknown; a short or other answer unknown",
+          read && flags(0) == -1 && winSessionLocked() != 1);
+}
+
 } // namespace
 
 int main()
@@ -159,6 +294,9 @@ int main()
     testRunKey();
     testInputHold();
     testShutdown();
+    testConsentStore();
+    testNotificationState();
+    testSessionNotices();
     const std::wstring name = winInstanceName(L"RespiteKeeperSingleInstance");
     const size_t session = name.rfind(L'-') + 1;
     check("the pipe name is the base, the user's SID and the session id, and fits",

@@ -1,0 +1,25 @@
+#include "WinPresenceSources.h"
+
+namespace {
+
+template <typename Reason>
+void addIfOffered(Presence& presence, Reason reason, std::unique_ptr<PresenceSource> source, const char* what)
+{
+    if (!source)
+        qInfo("Presence: %s: no %s here", qPrintable(Presence::name(reason)), what);
+    presence.addSource(reason, std::move(source));
+}
+
+} // namespace
+
+void addWinPresenceSources(Presence& presence)
+{
+    addIfOffered(presence, QuietReason::Call, createWinDeviceUseSource(L"microphone"),
+                 "microphone key in the privacy store");
+    addIfOffered(presence, QuietReason::Call, createWinDeviceUseSource(L"webcam"), "webcam key in the privacy store");
+    addIfOffered(presence, QuietReason::FullScreen, createWinNotificationStateSource(QuietReason::FullScreen), "shell");
+    addIfOffered(presence, QuietReason::DoNotDisturb, createWinNotificationStateSource(QuietReason::DoNotDisturb),
+                 "shell");
+    addIfOffered(presence, AwayReason::Locked, createWinAwayNoticeSource(AwayReason::Locked), "session notices");
+    addIfOffered(presence, AwayReason::Asleep, createWinAwayNoticeSource(AwayReason::Asleep), "notice window");
+}
