@@ -82,7 +82,7 @@ void CameraWatch::countOpenFiles()
 {
     for (auto& camera : m_cameras)
         camera.second.opens = 0;
-    const QStringList processes = QDir(m_processFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    const QStringList processes = QDir(m_processFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::NoSymLinks);
     for (const QString& process : processes) {
         const QDir fds(m_processFolder + QLatin1Char('/') + process + QStringLiteral("/fd"));
         for (const QFileInfo& fd : fds.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
@@ -98,7 +98,7 @@ void CameraWatch::readEvents()
 {
     alignas(inotify_event) char buffer[4096];
     ssize_t length;
-    bool closed = false;
+    bool recount = false;
     while ((length = read(m_fd, buffer, sizeof buffer)) > 0) {
         for (ssize_t at = 0; at < length;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
@@ -112,8 +112,11 @@ void CameraWatch::readEvents()
                 if (!isCamera(name))
                     continue;
                 forgetCamera(name);
-                if (event->mask & IN_CREATE)
+                if (event->mask & IN_CREATE) {
                     watchCamera(name);
+                    // A program may have opened it before it was watched.
+                    recount = true;
+                }
                 continue;
             }
             const auto camera = m_cameras.find(event->wd);
@@ -126,14 +129,14 @@ void CameraWatch::readEvents()
             } else if (event->mask & IN_CLOSE) {
                 // Never below zero: an open before the start that we could not see.
                 camera->second.opens = std::max(0, camera->second.opens - 1);
-                closed = true;
+                recount = true;
             }
         }
     }
     // inotify merges an event with the one before it while both are unread and
     // alike: two opens in a row may come as one, and two closes too. Closes are
     // rare, and at each the count is made again from the open files.
-    if (closed)
+    if (recount)
         countOpenFiles();
     else
         update();
