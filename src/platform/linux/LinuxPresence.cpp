@@ -1,3 +1,4 @@
+#include "CallSources.h"
 #include "SessionSources.h"
 #include "X11Connection.h"
 #include "X11FullScreenSource.h"
@@ -27,6 +28,7 @@ std::unique_ptr<Presence> createPresence(qint64 awayAfterMs)
     add(*presence, AwayReason::Asleep, createLogindSleepSource(), "no logind on the system bus");
 
     // A call: PipeWire or PulseAudio capture, an open camera.
+    addCallSources(*presence);
 
     // A full-screen window in front.
     if (xcb_connection_t* connection = x11Connection())
