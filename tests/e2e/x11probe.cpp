@@ -154,6 +154,8 @@ int main(int argc, char** argv)
         xcb_disconnect(c);
         return 0;
     }
-    std::fprintf(stderr, "usage: rk-x11probe tray-owned|idle-notices|presence|full-screen|idle-time|idle-answer|grab-state|flood\n");
+    std::fprintf(
+        stderr,
+        "usage: rk-x11probe tray-owned|idle-notices|presence|full-screen|idle-time|idle-answer|grab-state|flood\n");
     return 2;
 }

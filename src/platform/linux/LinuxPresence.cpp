@@ -7,7 +7,8 @@
 
 namespace {
 
-template <typename Reason> void add(Presence& presence, Reason reason, std::unique_ptr<PresenceSource> source, const char* missing)
+template <typename Reason>
+void add(Presence& presence, Reason reason, std::unique_ptr<PresenceSource> source, const char* missing)
 {
     if (source)
         presence.addSource(reason, std::move(source));
@@ -36,6 +37,7 @@ std::unique_ptr<Presence> createPresence(qint64 awayAfterMs)
 
     add(*presence, QuietReason::DoNotDisturb, createNotificationsInhibitedSource(), "no session bus");
 
+    // The idle source has said its line already.
     const QStringList lines = presence->descriptions();
     for (qsizetype i = 1; i < lines.size(); ++i)
         qInfo("%s", qPrintable(lines.at(i)));

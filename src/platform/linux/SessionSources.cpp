@@ -34,7 +34,7 @@ QVariant firstAnswer(const QDBusMessage& reply)
 
 // The property as the reply to Properties.Get carries it.
 QVariant busProperty(const QDBusConnection& bus, const QString& service, const QString& path, const QString& interface,
-                  const QString& name)
+                     const QString& name)
 {
     return firstAnswer(call(bus, service, path, Properties, QStringLiteral("Get"), {interface, name}))
         .value<QDBusVariant>()
@@ -117,11 +117,10 @@ private slots:
 private:
     void delaySleep()
     {
-        const QVariant fd = firstAnswer(call(QDBusConnection::systemBus(), Login1, Login1Path, Login1Manager,
-                                             QStringLiteral("Inhibit"),
-                                             {QStringLiteral("sleep"), QStringLiteral("RespiteKeeper"),
-                                              QStringLiteral("Counting the sleep as time away"),
-                                              QStringLiteral("delay")}));
+        const QVariant fd =
+            firstAnswer(call(QDBusConnection::systemBus(), Login1, Login1Path, Login1Manager, QStringLiteral("Inhibit"),
+                             {QStringLiteral("sleep"), QStringLiteral("RespiteKeeper"),
+                              QStringLiteral("Counting the sleep as time away"), QStringLiteral("delay")}));
         m_lock = fd.value<QDBusUnixFileDescriptor>();
         m_delays = m_lock.isValid();
     }
@@ -214,10 +213,9 @@ std::unique_ptr<PresenceSource> createLogindLockSource()
     if (!serviceRunning(bus, Login1))
         return nullptr;
     const QString id = qEnvironmentVariable("XDG_SESSION_ID", QStringLiteral("auto"));
-    const QString path =
-        firstAnswer(call(bus, Login1, Login1Path, Login1Manager, QStringLiteral("GetSession"), {id}))
-            .value<QDBusObjectPath>()
-            .path();
+    const QString path = firstAnswer(call(bus, Login1, Login1Path, Login1Manager, QStringLiteral("GetSession"), {id}))
+                             .value<QDBusObjectPath>()
+                             .path();
     if (path.isEmpty())
         return nullptr;
     return listening(std::make_unique<LogindLockSource>(path));

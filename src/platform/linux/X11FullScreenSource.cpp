@@ -70,8 +70,9 @@ private:
         std::free(attributes);
         mask = on ? mask | XCB_EVENT_MASK_PROPERTY_CHANGE : mask & ~uint32_t(XCB_EVENT_MASK_PROPERTY_CHANGE);
         // A window that is gone by now answers with an error, which is of no interest.
-        xcb_discard_reply(m_connection,
-                          xcb_change_window_attributes_checked(m_connection, window, XCB_CW_EVENT_MASK, &mask).sequence);
+        xcb_discard_reply(
+            m_connection,
+            xcb_change_window_attributes_checked(m_connection, window, XCB_CW_EVENT_MASK, &mask).sequence);
     }
 
     bool isOwn(xcb_window_t window) const
