@@ -58,3 +58,32 @@ rk_wait_for 5 two_seconds_since "$slept"
 sleep_signal false
 check "back from a sleep, the working period starts afresh" rk_wait_for 10 rested 2
 check "and the next sleep is delayed again" rk_wait_for 10 delayed
+
+# GNOME's do-not-disturb, where GNOME Shell runs: its show-banners setting, read with
+# gsettings (a stand-in here) whenever dconf tells of a change under it.
+/usr/bin/python3 -m dbusmock org.gnome.Shell /org/gnome/Shell org.gnome.Shell >/dev/null 2>&1 &
+E2E_PIDS+=($!)
+/usr/bin/python3 -m dbusmock ca.desrt.dconf /ca/desrt/dconf/Writer/user ca.desrt.dconf.Writer >/dev/null 2>&1 &
+E2E_PIDS+=($!)
+check "GNOME Shell and dconf are on the session bus" rk_wait_for 20 on_bus session org.gnome.Shell
+rk_wait_for 20 on_bus session ca.desrt.dconf
+echo true >"$E2E_TMP/banners"
+printf '#!/bin/sh\necho "$*" >>"%s.read"\n[ "$*" = "get org.gnome.desktop.notifications show-banners" ] && cat "%s"\n' \
+    "$E2E_TMP/banners" "$E2E_TMP/banners" >"$E2E_TMP/fake-bin/gsettings"
+chmod +x "$E2E_TMP/fake-bin/gsettings"
+"$RK_PROBE" presence 300000 60 >"$E2E_TMP/presence" 2>/dev/null &
+E2E_PIDS+=($!)
+told() { grep -qx "$1" "$E2E_TMP/presence"; }
+check "the presence reads GNOME's setting" rk_wait_for 20 told "source: do not disturb: GNOME's show-banners setting (dconf's Notify, read with gsettings)"
+dconf_says() { gdbus call --session -d ca.desrt.dconf -o /ca/desrt/dconf/Writer/user \
+    -m org.freedesktop.DBus.Mock.EmitSignal ca.desrt.dconf.Writer Notify sass "[<'$1'>, <@as $2>, <'tag'>]" >/dev/null; }
+check "and starts free" rk_wait_for 10 told "quiet: free"
+echo false >"$E2E_TMP/banners"
+dconf_says /org/gnome/desktop/interface/ "['clock-format']"
+dconf_says /org/gnome/desktop/notifications/show-banners "['']"
+check "no banners is do-not-disturb" rk_wait_for 10 told "quiet: do not disturb"
+check "read at the start and at a change of that setting only" test "$(wc -l <"$E2E_TMP/banners.read")" = 2
+echo true >"$E2E_TMP/banners"
+dconf_says /org/gnome/desktop/ "['notifications/show-banners', 'interface/clock-format']"
+last_quiet_free() { [ "$(grep "^quiet:" "$E2E_TMP/presence" | tail -1)" = "quiet: free" ]; }
+check "banners again is free" rk_wait_for 10 last_quiet_free

@@ -36,6 +36,7 @@ std::unique_ptr<Presence> createPresence(qint64 awayAfterMs)
         add(*presence, QuietReason::FullScreen, createX11FullScreenSource(connection), "no _NET_ACTIVE_WINDOW atom");
 
     add(*presence, QuietReason::DoNotDisturb, createNotificationsInhibitedSource(), "no session bus");
+    add(*presence, QuietReason::DoNotDisturb, createGnomeBannersSource(), "no GNOME Shell on the session bus");
 
     // The idle source has said its line already.
     const QStringList lines = presence->descriptions();

@@ -7,6 +7,10 @@
 #include <QDBusUnixFileDescriptor>
 #include <QDBusVariant>
 #include <QObject>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <utility>
 
 namespace {
 
@@ -198,6 +202,66 @@ private:
     static QString path() { return QStringLiteral("/org/freedesktop/Notifications"); }
 };
 
+// GNOME's do-not-disturb is its "show banners" setting, which dconf keeps. Its
+// changes are told on the session bus (dconf's Notify); the value is read with
+// gsettings, at start and at each change under the setting's folder.
+class GnomeBannersSource : public QObject, public PresenceSource
+{
+    Q_OBJECT
+public:
+    bool listen()
+    {
+        if (!QDBusConnection::sessionBus().connect(QString(), QStringLiteral("/ca/desrt/dconf/Writer/user"),
+                                                   QStringLiteral("ca.desrt.dconf.Writer"), QStringLiteral("Notify"),
+                                                   this, SLOT(onNotify(QString, QStringList, QString))))
+            return false;
+        connect(&m_reader, &QProcess::finished, this, &GnomeBannersSource::onRead);
+        read();
+        return true;
+    }
+
+    QString description() const override
+    {
+        return QStringLiteral("GNOME's show-banners setting (dconf's Notify, read with gsettings)");
+    }
+
+private slots:
+    void onNotify(const QString& prefix, const QStringList& changes, const QString&)
+    {
+        const QString folder = QStringLiteral("/org/gnome/desktop/notifications/");
+        for (const QString& change : changes.isEmpty() ? QStringList{QString()} : changes) {
+            const QString path = prefix + change;
+            if (path.startsWith(folder) || folder.startsWith(path)) {
+                read();
+                return;
+            }
+        }
+    }
+
+    void onRead()
+    {
+        if (m_reader.exitStatus() == QProcess::NormalExit && m_reader.exitCode() == 0)
+            setOn(m_reader.readAllStandardOutput().trimmed() == "false");
+        if (std::exchange(m_readAgain, false))
+            read();
+    }
+
+private:
+    void read()
+    {
+        if (m_reader.state() != QProcess::NotRunning) {
+            m_readAgain = true;
+            return;
+        }
+        m_reader.start(
+            QStringLiteral("gsettings"),
+            {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.notifications"), QStringLiteral("show-banners")});
+    }
+
+    QProcess m_reader;
+    bool m_readAgain = false;
+};
+
 template <typename Source> std::unique_ptr<PresenceSource> listening(std::unique_ptr<Source> source)
 {
     if (!source->listen())
@@ -231,6 +295,14 @@ std::unique_ptr<PresenceSource> createLogindSleepSource()
 std::unique_ptr<PresenceSource> createScreenSaverSource()
 {
     return listening(std::make_unique<ScreenSaverSource>());
+}
+
+std::unique_ptr<PresenceSource> createGnomeBannersSource()
+{
+    if (!serviceRunning(QDBusConnection::sessionBus(), QStringLiteral("org.gnome.Shell")) ||
+        QStandardPaths::findExecutable(QStringLiteral("gsettings")).isEmpty())
+        return nullptr;
+    return listening(std::make_unique<GnomeBannersSource>());
 }
 
 std::unique_ptr<PresenceSource> createNotificationsInhibitedSource()

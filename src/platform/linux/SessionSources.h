@@ -16,3 +16,6 @@ std::unique_ptr<PresenceSource> createLogindSleepSource();
 std::unique_ptr<PresenceSource> createScreenSaverSource();
 // The notification server's do-not-disturb (its Inhibited property).
 std::unique_ptr<PresenceSource> createNotificationsInhibitedSource();
+// GNOME's do-not-disturb: its notifications' "show banners" setting off. Only
+// where GNOME Shell runs.
+std::unique_ptr<PresenceSource> createGnomeBannersSource();
