@@ -10,7 +10,9 @@ DESTDIR=$stage cmake --install "$RK_BUILD_DIR" --prefix /usr >/dev/null
 app=org.example.RespiteKeeper share=$stage/usr/share
 check "the launcher is valid" desktop-file-validate "$share/applications/$app.desktop"
 check "the metadata is valid" appstreamcli validate --no-net "$share/metainfo/$app.metainfo.xml"
-check "the launcher starts the installed program" test -x "$stage/usr/bin/$(sed -n 's/^Exec=//p' "$share/applications/$app.desktop")"
+check "the launcher starts the installed program, by its full path (as KWin wants it)" \
+    test "$(sed -n 's/^Exec=//p' "$share/applications/$app.desktop")" = /usr/bin/respitekeeper \
+    -a -x "$stage/usr/bin/respitekeeper"
 check "the launcher's icon is there, scalable and in 48x48" \
     test -f "$share/icons/hicolor/scalable/apps/$app.svg" -a -f "$share/icons/hicolor/48x48/apps/$app.png"
 

@@ -1,5 +1,6 @@
 #include "CallSources.h"
 #include "SessionSources.h"
+#include "WaylandFullScreen.h"
 #include "X11Connection.h"
 #include "X11FullScreenSource.h"
 #include "platform/IdlePresenceSource.h"
@@ -34,6 +35,8 @@ std::unique_ptr<Presence> createPresence(qint64 awayAfterMs)
     // A full-screen window in front.
     if (xcb_connection_t* connection = x11Connection())
         add(*presence, QuietReason::FullScreen, createX11FullScreenSource(connection), "no _NET_ACTIVE_WINDOW atom");
+    else if (onWayland())
+        addWaylandFullScreen(*presence);
 
     add(*presence, QuietReason::DoNotDisturb, createNotificationsInhibitedSource(), "no session bus");
     add(*presence, QuietReason::DoNotDisturb, createGnomeBannersSource(), "no GNOME Shell on the session bus");

@@ -2,6 +2,7 @@
 
 #include "platform/InputHold.h"
 #include "platform/LastInputSource.h"
+#include "platform/PresenceSource.h"
 
 #include <QFunctionPointer>
 
@@ -19,6 +20,11 @@ class QWindow;
 // one window instead, while that window has the keyboard focus:
 // keyboard-shortcuts-inhibit-unstable-v1.
 #define RK_WAYLAND_SHORTCUTS_ENTRY "respitekeeperWaylandShortcutsInhibitor"
+// On while the focused window is another program's, full screen: wlroots'
+// zwlr_foreign_toplevel_manager_v1 where it is offered, else KDE's
+// org_kde_plasma_window_management (which KWin offers only to programs whose
+// desktop file asks for it).
+#define RK_WAYLAND_FULLSCREEN_ENTRY "respitekeeperWaylandFullScreenSource"
 
 class ShortcutsInhibitor
 {
@@ -34,6 +40,7 @@ public:
 extern "C" {
 using WaylandIdleSourceEntry = LastInputSource* (*)(qint64 awayAfterMs);
 using WaylandShortcutsInhibitorEntry = ShortcutsInhibitor* (*)();
+using WaylandFullScreenSourceEntry = PresenceSource* (*)();
 }
 
 // The entry of that name in the module (from RESPITEKEEPER_MODULE_DIR, beside the
