@@ -4,7 +4,8 @@
 # installed program (tray icon, settings and log-on entry in the registry, the entry
 # following the settings dialog's auto-start box), a break
 # (the popup, the break screen holding the keys of another program, Alt+F4, the
-# cursor clip, Postpone), a second start and five at once, the Chinese texts, the
+# cursor clip, Postpone), a second start and five at once, a break held during a
+# call (the microphone in use, in the privacy store), the Chinese texts, the
 # shutdown popup (the program is stopped there: nothing ever shuts down), and the
 # uninstaller.
 #   tests/windows/program.sh INSTALLER KEY_RECORDER PROBE ARTIFACT_DIR
@@ -42,10 +43,10 @@ settings microBreakInterval=3 microBreakDuration=20 backgroundColor=#2e7d32 idle
 keys=$WINEPREFIX/drive_c/keys.txt
 start_program
 # Wine docks the icon as a window of its explorer in jwm's tray (the bottom 32 rows).
-docked() {
+docked() { # [COLOUR]: the picture's, the working green unless told
     for id in $(xdotool search --onlyvisible --class explorer.exe 2>/dev/null); do
         eval "$(xdotool getwindowgeometry --shell "$id")"
-        [ "$WIDTH" -le 32 ] && [ "$Y" -ge 768 ] && screen_is "srgb(46,125,50)" $((X + WIDTH / 2)),$((Y + 4)) && return
+        [ "$WIDTH" -le 32 ] && [ "$Y" -ge 768 ] && screen_is "${1:-srgb(46,125,50)}" $((X + WIDTH / 2)),$((Y + 4)) && return
     done
     false
 }
@@ -100,6 +101,21 @@ stop_all
 for _ in 1 2 3 4 5; do start_program; done
 one_copy() { [ "$(copies)" = 1 ]; }
 check "five starts at once leave one copy" eval 'rk_wait_for 60 one_copy && ! rk_wait_for 5 eval "! one_copy"'
+stop_all
+
+# A call: another program uses the microphone, as the privacy store tells. A break
+# that falls due waits, with the tray's held picture, and comes once the call ends.
+CALL='HKCU\Software\Microsoft\Windows\CurrentVersion\CapabilityAccessManager\ConsentStore\microphone\NonPackaged\C:#Calls#caller.exe'
+reg add "$CALL" /v LastUsedTimeStart /t REG_QWORD /d 133800000000000000 /f >/dev/null
+reg add "$CALL" /v LastUsedTimeStop /t REG_QWORD /d 0 /f >/dev/null
+settings microBreakInterval=3 microBreakDuration=3 idlePauseEnabled=false
+QT_FORCE_STDERR_LOGGING=1 start_program
+says() { grep -q "$1" "$E2E_TMP/program.log"; }
+check "the program watches the privacy store" rk_wait_for 30 says "call: the privacy store"
+check "a break that falls due during the call is held" rk_wait_for 30 says "Break held: call"
+check "with the held picture in the tray and no popup" eval 'rk_wait_for 10 docked "srgb(94,53,177)" && no "$POPUP"'
+reg add "$CALL" /v LastUsedTimeStop /t REG_QWORD /d 133800000600000000 /f >/dev/null
+check "the popup comes once the call has ended" rk_wait_for 15 has "$POPUP"
 stop_all
 
 # In Chinese, with the daily shutdown at a whole minute two to three minutes away.
