@@ -102,5 +102,5 @@ QStringList Presence::descriptions() const
         const QString reason = entry.away ? name(AwayReason(entry.reason)) : name(QuietReason(entry.reason));
         lines << reason + QStringLiteral(": ") + entry.source->description();
     }
-    return lines;
+    return lines + m_missing;
 }

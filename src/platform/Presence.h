@@ -24,6 +24,15 @@ public:
 
     void addSource(AwayReason reason, std::unique_ptr<PresenceSource> source);
     void addSource(QuietReason reason, std::unique_ptr<PresenceSource> source);
+    // A reason the session offers no source for, and why.
+    void addMissing(AwayReason reason, const QString& why)
+    {
+        m_missing << name(reason) + QStringLiteral(": none: ") + why;
+    }
+    void addMissing(QuietReason reason, const QString& why)
+    {
+        m_missing << name(reason) + QStringLiteral(": none: ") + why;
+    }
 
     AwayReason away() const;
     QuietReason quiet() const;
@@ -31,7 +40,8 @@ public:
     // Sources that nothing tells look now.
     void look();
 
-    // One line per reason and source, for a diagnosis: "call: PipeWire's ...".
+    // One line per reason and source, for the log and a diagnosis ("call: PipeWire's
+    // ..."), then one per reason missing ("call: none: ...").
     QStringList descriptions() const;
     static QString name(AwayReason reason);
     static QString name(QuietReason reason);
@@ -53,6 +63,7 @@ private:
     void update();
 
     std::vector<Entry> m_entries;
+    QStringList m_missing;
     AwayReason m_away = AwayReason::None;
     QuietReason m_quiet = QuietReason::None;
 };

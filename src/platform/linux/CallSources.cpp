@@ -51,7 +51,8 @@ void addCallSources(Presence& presence)
         addModuleSource(presence, QStringLiteral("PulseAudio"), QStringLiteral("respitekeeper-pulse.so"),
                         RK_PULSE_CALL_ENTRY);
     } else {
-        qInfo("Presence: no sound server's calls: neither %s nor %s exists", qPrintable(socket), qPrintable(pulse));
+        presence.addMissing(QuietReason::Call,
+                            QStringLiteral("no sound server's calls: neither %1 nor %2 exists").arg(socket, pulse));
     }
     if (auto cameras = std::make_unique<CameraWatch>(); cameras->watching())
         presence.addSource(QuietReason::Call, std::move(cameras));

@@ -14,7 +14,7 @@ void add(Presence& presence, Reason reason, std::unique_ptr<PresenceSource> sour
     if (source)
         presence.addSource(reason, std::move(source));
     else
-        qInfo("%s: %s", qPrintable(Presence::name(reason)), missing);
+        presence.addMissing(reason, QString::fromUtf8(missing));
 }
 
 } // namespace
@@ -44,6 +44,6 @@ std::unique_ptr<Presence> createPresence(qint64 awayAfterMs)
     // The idle source has said its line already.
     const QStringList lines = presence->descriptions();
     for (qsizetype i = 1; i < lines.size(); ++i)
-        qInfo("%s", qPrintable(lines.at(i)));
+        qInfo("Presence: %s", qPrintable(lines.at(i)));
     return presence;
 }

@@ -8,7 +8,9 @@ void addWaylandFullScreen(Presence& presence)
         presence.addSource(QuietReason::FullScreen, std::move(source));
         return;
     }
-    if (waylandModuleLoaded())
-        qInfo("Presence: no full-screen source: the compositor offers neither zwlr_foreign_toplevel_manager_v1 nor "
-              "org_kde_plasma_window_management");
+    presence.addMissing(QuietReason::FullScreen, waylandModuleLoaded()
+                                                     ? QStringLiteral("the compositor offers neither "
+                                                                      "zwlr_foreign_toplevel_manager_v1 nor "
+                                                                      "org_kde_plasma_window_management")
+                                                     : QStringLiteral("the program's Wayland module is not loaded"));
 }

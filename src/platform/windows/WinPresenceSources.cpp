@@ -5,9 +5,10 @@ namespace {
 template <typename Reason>
 void addIfOffered(Presence& presence, Reason reason, std::unique_ptr<PresenceSource> source, const char* what)
 {
-    if (!source)
-        qInfo("Presence: %s: no %s here", qPrintable(Presence::name(reason)), what);
-    presence.addSource(reason, std::move(source));
+    if (source)
+        presence.addSource(reason, std::move(source));
+    else
+        presence.addMissing(reason, QStringLiteral("no %1 here").arg(QLatin1String(what)));
 }
 
 } // namespace
