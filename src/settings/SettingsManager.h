@@ -25,8 +25,7 @@ class SettingsManager : public QObject
     Q_PROPERTY(bool autoStartAtBoot READ autoStartAtBoot WRITE setAutoStartAtBoot NOTIFY settingsChanged)
     Q_PROPERTY(bool idlePauseEnabled READ idlePauseEnabled WRITE setIdlePauseEnabled NOTIFY settingsChanged)
     Q_PROPERTY(bool holdBreaksWhenBusy READ holdBreaksWhenBusy WRITE setHoldBreaksWhenBusy NOTIFY settingsChanged)
-    Q_PROPERTY(
-        int holdBreaksMaxMinutes READ holdBreaksMaxMinutes WRITE setHoldBreaksMaxMinutes NOTIFY settingsChanged)
+    Q_PROPERTY(int holdBreaksMaxMinutes READ holdBreaksMaxMinutes WRITE setHoldBreaksMaxMinutes NOTIFY settingsChanged)
     Q_PROPERTY(QString language READ language WRITE setLanguage NOTIFY settingsChanged)
     Q_PROPERTY(QColor backgroundColor READ backgroundColor WRITE setBackgroundColor NOTIFY settingsChanged)
     Q_PROPERTY(bool shutdownEnabled READ shutdownEnabled WRITE setShutdownEnabled NOTIFY settingsChanged)
