@@ -24,6 +24,15 @@ public:
 
     void addSource(AwayReason reason, std::unique_ptr<PresenceSource> source);
     void addSource(QuietReason reason, std::unique_ptr<PresenceSource> source);
+    // The source, or where the session offers none (null), why.
+    template <typename Reason>
+    void addSource(Reason reason, std::unique_ptr<PresenceSource> source, const QString& whyNone)
+    {
+        if (source)
+            addSource(reason, std::move(source));
+        else
+            addMissing(reason, whyNone);
+    }
     // A reason the session offers no source for, and why.
     void addMissing(AwayReason reason, const QString& why)
     {

@@ -1,26 +1,17 @@
 #include "WinPresenceSources.h"
 
-namespace {
-
-template <typename Reason>
-void addIfOffered(Presence& presence, Reason reason, std::unique_ptr<PresenceSource> source, const char* what)
-{
-    if (source)
-        presence.addSource(reason, std::move(source));
-    else
-        presence.addMissing(reason, QStringLiteral("no %1 here").arg(QLatin1String(what)));
-}
-
-} // namespace
-
 void addWinPresenceSources(Presence& presence)
 {
-    addIfOffered(presence, QuietReason::Call, createWinDeviceUseSource(L"microphone"),
-                 "microphone key in the privacy store");
-    addIfOffered(presence, QuietReason::Call, createWinDeviceUseSource(L"webcam"), "webcam key in the privacy store");
-    addIfOffered(presence, QuietReason::FullScreen, createWinNotificationStateSource(QuietReason::FullScreen), "shell");
-    addIfOffered(presence, QuietReason::DoNotDisturb, createWinNotificationStateSource(QuietReason::DoNotDisturb),
-                 "shell");
-    addIfOffered(presence, AwayReason::Locked, createWinAwayNoticeSource(AwayReason::Locked), "session notices");
-    addIfOffered(presence, AwayReason::Asleep, createWinAwayNoticeSource(AwayReason::Asleep), "notice window");
+    presence.addSource(QuietReason::Call, createWinDeviceUseSource(L"microphone"),
+                       QStringLiteral("no microphone key in the privacy store here"));
+    presence.addSource(QuietReason::Call, createWinDeviceUseSource(L"webcam"),
+                       QStringLiteral("no webcam key in the privacy store here"));
+    presence.addSource(QuietReason::FullScreen, createWinNotificationStateSource(QuietReason::FullScreen),
+                       QStringLiteral("no shell here"));
+    presence.addSource(QuietReason::DoNotDisturb, createWinNotificationStateSource(QuietReason::DoNotDisturb),
+                       QStringLiteral("no shell here"));
+    presence.addSource(AwayReason::Locked, createWinAwayNoticeSource(AwayReason::Locked),
+                       QStringLiteral("no session notices here"));
+    presence.addSource(AwayReason::Asleep, createWinAwayNoticeSource(AwayReason::Asleep),
+                       QStringLiteral("no notice window here"));
 }
