@@ -87,3 +87,16 @@ echo true >"$E2E_TMP/banners"
 dconf_says /org/gnome/desktop/ "['notifications/show-banners', 'interface/clock-format']"
 last_quiet_free() { [ "$(grep "^quiet:" "$E2E_TMP/presence" | tail -1)" = "quiet: free" ]; }
 check "banners again is free" rk_wait_for 10 last_quiet_free
+
+# The desktop's screen saver, active: away, as a locked session.
+/usr/bin/python3 -m dbusmock org.freedesktop.ScreenSaver /org/freedesktop/ScreenSaver \
+    org.freedesktop.ScreenSaver >/dev/null 2>&1 &
+E2E_PIDS+=($!)
+check "a screen saver is on the session bus" rk_wait_for 20 on_bus session org.freedesktop.ScreenSaver
+screen_saver() { gdbus call --session -d org.freedesktop.ScreenSaver -o /org/freedesktop/ScreenSaver \
+    -m org.freedesktop.DBus.Mock.EmitSignal org.freedesktop.ScreenSaver ActiveChanged b "[<$1>]" >/dev/null; }
+last_away() { [ "$(grep "^away:" "$E2E_TMP/presence" | tail -1)" = "away: $1" ]; }
+screen_saver true
+check "its start is a locked screen" rk_wait_for 10 last_away "locked screen"
+screen_saver false
+check "and its end, back" rk_wait_for 10 last_away "at the screen"
