@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSocketNotifier>
 #include <algorithm>
 #include <sys/inotify.h>
@@ -10,10 +9,14 @@
 
 namespace {
 
+// "video" and a number. Read by hand: a regular expression, or a name filter, would
+// load the pattern library for good, half a megabyte.
 bool isCamera(const QString& name)
 {
-    static const QRegularExpression pattern(QStringLiteral("^video[0-9]+$"));
-    return pattern.match(name).hasMatch();
+    const QStringView number = QStringView(name).mid(5);
+    return name.startsWith(QLatin1String("video")) && !number.isEmpty() &&
+           std::all_of(number.begin(), number.end(),
+                       [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
 }
 
 } // namespace
@@ -31,7 +34,7 @@ CameraWatch::CameraWatch(const QString& deviceFolder, const QString& processFold
         return;
     m_notifier = std::make_unique<QSocketNotifier>(m_fd, QSocketNotifier::Read);
     QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] { readEvents(); });
-    const QStringList names = QDir(m_folder).entryList({QStringLiteral("video*")}, QDir::System | QDir::Files);
+    const QStringList names = QDir(m_folder).entryList(QDir::System | QDir::Files);
     for (const QString& name : names) {
         if (isCamera(name))
             watchCamera(name);

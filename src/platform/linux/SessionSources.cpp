@@ -6,10 +6,12 @@
 #include <QDBusObjectPath>
 #include <QDBusUnixFileDescriptor>
 #include <QDBusVariant>
+#include <QFileInfo>
 #include <QObject>
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -43,6 +45,32 @@ QVariant busProperty(const QDBusConnection& bus, const QString& service, const Q
     return firstAnswer(call(bus, service, path, Properties, QStringLiteral("Get"), {interface, name}))
         .value<QDBusVariant>()
         .variant();
+}
+
+// Whether a bus can be there, from its address (an unset one means the usual
+// socket): asked before Qt's D-Bus is first used, which loads libdbus and starts a
+// thread of its own, so that a session without buses is spared them.
+bool busThere(const char* variable, const QString& usualSocket)
+{
+    const QString address = qEnvironmentVariable(variable);
+    if (address.isEmpty())
+        return QFileInfo::exists(usualSocket);
+    const QStringList entries = address.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    return std::any_of(entries.cbegin(), entries.cend(), [](const QString& entry) {
+        if (!entry.startsWith(QLatin1String("unix:path=")))
+            return true; // abstract sockets, TCP: only a connection tells
+        return QFileInfo::exists(entry.mid(10).section(QLatin1Char(','), 0, 0));
+    });
+}
+
+bool sessionBusThere()
+{
+    return busThere("DBUS_SESSION_BUS_ADDRESS", qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/bus"));
+}
+
+bool systemBusThere()
+{
+    return busThere("DBUS_SYSTEM_BUS_ADDRESS", QStringLiteral("/run/dbus/system_bus_socket"));
 }
 
 bool serviceRunning(const QDBusConnection& bus, const QString& service)
@@ -273,6 +301,8 @@ template <typename Source> std::unique_ptr<PresenceSource> listening(std::unique
 
 std::unique_ptr<PresenceSource> createLogindLockSource()
 {
+    if (!systemBusThere())
+        return nullptr;
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!serviceRunning(bus, Login1))
         return nullptr;
@@ -287,19 +317,21 @@ std::unique_ptr<PresenceSource> createLogindLockSource()
 
 std::unique_ptr<PresenceSource> createLogindSleepSource()
 {
-    if (!serviceRunning(QDBusConnection::systemBus(), Login1))
+    if (!systemBusThere() || !serviceRunning(QDBusConnection::systemBus(), Login1))
         return nullptr;
     return listening(std::make_unique<LogindSleepSource>());
 }
 
 std::unique_ptr<PresenceSource> createScreenSaverSource()
 {
+    if (!sessionBusThere())
+        return nullptr;
     return listening(std::make_unique<ScreenSaverSource>());
 }
 
 std::unique_ptr<PresenceSource> createGnomeBannersSource()
 {
-    if (!serviceRunning(QDBusConnection::sessionBus(), QStringLiteral("org.gnome.Shell")) ||
+    if (!sessionBusThere() || !serviceRunning(QDBusConnection::sessionBus(), QStringLiteral("org.gnome.Shell")) ||
         QStandardPaths::findExecutable(QStringLiteral("gsettings")).isEmpty())
         return nullptr;
     return listening(std::make_unique<GnomeBannersSource>());
@@ -307,6 +339,8 @@ std::unique_ptr<PresenceSource> createGnomeBannersSource()
 
 std::unique_ptr<PresenceSource> createNotificationsInhibitedSource()
 {
+    if (!sessionBusThere())
+        return nullptr;
     return listening(std::make_unique<NotificationsInhibitedSource>());
 }
 
