@@ -42,6 +42,9 @@ struct Rig : LoadedSettings
             {"start", [](Rig& r) { r.scheduler.start(); }},
             {"stop", [](Rig& r) { r.scheduler.stop(); }},
             {"pause", [](Rig& r) { r.scheduler.pause(2); }},
+            {"pause 90s", [](Rig& r) { r.scheduler.pauseFor(90); }},
+            {"pause 10m", [](Rig& r) { r.scheduler.pauseFor(600); }},
+            {"pause 0s", [](Rig& r) { r.scheduler.pauseFor(0); }},
             {"resume", [](Rig& r) { r.scheduler.resume(); }},
             {"postpone", [](Rig& r) { r.scheduler.postponeBreak(); }},
             {"micro", [](Rig& r) { r.scheduler.triggerMicroBreak(); }},
@@ -120,20 +123,37 @@ private slots:
                  "+315 > warning 0 10, state, state, started 0 20|OnBreak 15; postpone > |OnBreak 15");
     }
 
-    // A pause keeps the phase for resume, or runs out by itself; stop means a fresh cycle.
+    // A pause keeps a working phase for resume, or runs out by itself; one that
+    // begins during a warning or a break ends them at once, and the break, still
+    // due, comes with its warning when the pause ends. A pause asked for while
+    // paused replaces the time left; stop means a fresh cycle.
     void pauseResumeAndStop()
     {
-        for (int ticksBeforePause : {100, 1203, 1215}) { // working, warning, on break
+        struct Case
+        {
+            int ticksBeforePause;
+            const char* pausing;
+            const char* after;
+        };
+        for (const Case& c :
+             {Case{100, "state, running", "Working 1100"}, Case{1203, "state, running, withdrawn", "Working 1"},
+              Case{1215, "state, running, finished 0", "Working 1"}}) {
             Rig rig;
             rig.scheduler.start();
-            rig.tick(ticksBeforePause);
+            rig.tick(c.ticksBeforePause);
             rig.log.clear();
-            const QString before = rig.status();
-            rig.play("pause > state, running|Paused 7200");
+            rig.play(QStringLiteral("pause > %1|Paused 7200").arg(c.pausing));
             QCOMPARE(rig.scheduler.secondsUntilNextLongBreak(), -1);
-            rig.play("+50 > |Paused 7150; resume > running, state|" + before +
-                     "; pause > state, running|Paused 7200; +7199 > |Paused 1; +1 > running, state|" + before);
+            QCOMPARE(rig.scheduler.pauseSecondsLeft(), 7200);
+            rig.play(QStringLiteral("+50 > |Paused 7150; resume > running, state|%1;"
+                                    "pause > state, running|Paused 7200; +7199 > |Paused 1; +1 > running, state|%1")
+                         .arg(c.after));
+            if (c.ticksBeforePause > 1200)
+                rig.play("+1 > warning 0 10, state|Warning 10");
         }
+        Rig pauses;
+        pauses.play("start > running|Working 1200; pause 90s > state, running|Paused 90; +30 > |Paused 60;"
+                    "pause 10m > state|Paused 600; pause 0s > |Paused 600; resume > running, state|Working 1200");
         Rig rig;
         rig.play("pause > |Working 0; stop > |Working 0; start > running|Working 1200; start > |Working 1200;"
                  "+1750 > warning 0 10, state, state, started 0 20, state, finished 0|Working 680;"

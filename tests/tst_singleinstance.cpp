@@ -2,6 +2,7 @@
 #include "app/SingleInstance.h"
 #include "platform/linux/RuntimeDirectory.h"
 
+#include <atomic>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -22,6 +23,25 @@ int silentClient(const QString& path)
     const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
     const sockaddr_un address = addressOf(path);
     return ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 ? fd : -1;
+}
+// One request and its whole answer, from a thread of its own: the server answers
+// in this one.
+Exchange exchange(const QString& name, const QByteArray& request, QByteArray& answer)
+{
+    answer.clear();
+    std::atomic<bool> done{false};
+    Exchange outcome = Exchange::Silent;
+    std::thread client([&] {
+        outcome = exchangeWithRunningCopy(name, request, 1000, 3000, [&answer](const QByteArray& bytes) {
+            answer += bytes;
+            return true;
+        });
+        done = true;
+    });
+    while (!done)
+        QTest::qWait(10);
+    client.join();
+    return outcome;
 }
 // Whether the server has closed the client's connection.
 bool closedByServer(int fd)
@@ -75,29 +95,86 @@ private slots:
                 instance.errorString().contains("XDG_RUNTIME_DIR"));
     }
 
-    // "show", also with more after it, brings the top-level settings window
-    // forward, shown normally; anything else, or nothing, does nothing. The server
-    // hands on no more than a request's first bytes.
-    void showRequestBringsTheSettingsWindowForward()
+    // A request is one line, or what comes before the client's end of writing (the
+    // bare "show" of earlier versions); the answer goes back on the connection, which
+    // then closes unless it is kept. A line longer than a request may be is answered
+    // with an error and never handed on; a kept client that leaves its answers
+    // unread is dropped, never waited for, and one that hangs up is let go.
+    void requestsAreLinesAnsweredOnTheirConnection()
     {
-        QWidget other;
-        QWidget child(&other);
-        child.setObjectName("RespiteKeeperSettings");
-        for (const char* bytes : {"show", "show me everything\n", "SHOW", "sho", ""}) {
-            QWidget settings;
-            settings.setObjectName("RespiteKeeperSettings");
-            settings.setWindowState(Qt::WindowMinimized);
-            handleShowRequest(bytes);
-            const bool shown = QByteArray(bytes).startsWith("show");
-            QVERIFY(settings.isVisible() == shown && settings.isMinimized() != shown && !other.isVisible());
-        }
         InstanceServer server;
         const QString name = freshChannel().serverName;
         QSignalSpy requests(&server, &InstanceServer::requestReceived);
-        QVERIFY(server.listen(name) && sendToRunningCopy(name, "show me everything\n", 1000, 0));
-        QVERIFY(!sendToRunningCopy(name + "-none", "show", 100, 0));
-        QVERIFY(requests.wait(5000));
+        QSignalSpy gone(&server, &InstanceServer::clientGone);
+        QVERIFY(server.listen(name));
+        quintptr kept = 0;
+        connect(&server, &InstanceServer::requestReceived, this, [&](const QByteArray& request, quintptr client) {
+            // The bare "show" comes from a client that reads no answer.
+            if (request != "show")
+                QVERIFY(server.answer(client, "ok " + request + "\n"));
+            if (request == "keep") {
+                server.keep(client);
+                kept = client;
+            }
+        });
+        QVERIFY(sendToRunningCopy(name, "show", 1000, 0));
+        QTRY_COMPARE(requests.size(), 1);
         QCOMPARE(requests.first().first().toByteArray(), QByteArray("show"));
+
+        QByteArray answer;
+        QCOMPARE(exchange(name, "RK1 status", answer), Exchange::Answered);
+        QCOMPARE(answer, QByteArray("ok RK1 status\n"));
+        QCOMPARE(exchange(name, QByteArray(MaxRequestBytes, 'x'), answer), Exchange::Answered);
+        QVERIFY2(answer.startsWith("error ") && requests.size() == 2, answer.constData());
+        QCOMPARE(exchange(name + "-none", "RK1 status", answer), Exchange::NoCopy);
+
+        // A kept client reads on until it has enough, then hangs up.
+        std::atomic<int> outcome{-1};
+        QByteArray followed;
+        std::thread follower([&] {
+            outcome = int(exchangeWithRunningCopy(name, "keep", 1000, 3000, [&followed](const QByteArray& bytes) {
+                followed += bytes;
+                return !followed.endsWith("last\n");
+            }));
+        });
+        QTRY_VERIFY(kept != 0 && server.keptClients() == 1);
+        QVERIFY(server.answer(kept, "more\n") && server.answer(kept, "last\n"));
+        QTRY_COMPARE(outcome.load(), int(Exchange::Answered));
+        follower.join();
+        QCOMPARE(followed, QByteArray("ok keep\nmore\nlast\n"));
+        QTRY_VERIFY(gone.size() == 1 && server.keptClients() == 0);
+
+        // One that reads nothing is dropped once its unread answers pass the bound.
+        const int silent = silentClient(name);
+        QVERIFY(::send(silent, "keep\n", 5, 0) == 5);
+        QTRY_VERIFY(server.keptClients() == 1);
+        const QByteArray chunk(4096, 'y');
+        int written = 0;
+        while (server.answer(kept, chunk) && written < 4 * MaxUnreadAnswerBytes)
+            written += chunk.size();
+        QVERIFY(written <= MaxUnreadAnswerBytes && gone.size() == 2 && server.keptClients() == 0);
+        close(silent);
+    }
+
+    // A copy of an earlier version reads the first four bytes of any request and
+    // closes the connection: a client of this one then knows it was not taken.
+    void anEarlierCopyThatDoesNotAnswerIsToldApart()
+    {
+        const QString name = freshChannel().serverName;
+        const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+        const sockaddr_un address = addressOf(name);
+        QVERIFY(bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 &&
+                listen(listener, 4) == 0);
+        std::thread earlier([listener] {
+            const int connection = accept(listener, nullptr, nullptr);
+            char bytes[4];
+            (void)!recv(connection, bytes, sizeof(bytes), MSG_WAITALL);
+            close(connection);
+        });
+        QByteArray answer;
+        QCOMPARE(exchange(name, "RK1 status", answer), Exchange::Unread);
+        earlier.join();
+        close(listener);
     }
 
     // Silent connections cost the event loop nothing and never reach the handler;

@@ -1,9 +1,12 @@
 #include "Program.h"
 
+#include "ControlRequests.h"
+#include "RemoteControl.h"
 #include "Wiring.h"
 #include "i18n/CustomTranslator.h"
 #include "i18n/LanguageSwitch.h"
 #include "platform/AutoStartEntry.h"
+#include "platform/ControlBus.h"
 #include "platform/Presence.h"
 #include "scheduling/BreakScheduler.h"
 #include "settings/SettingsManager.h"
@@ -12,6 +15,8 @@
 #include "ui/SettingsDialog.h"
 #include "ui/SystemTrayIcon.h"
 #include "ui/WarningDialog.h"
+
+#include <QCoreApplication>
 
 Program::Program()
 {
@@ -42,6 +47,9 @@ Program::Program()
     trayIcon = std::make_unique<SystemTrayIcon>(breakScheduler.get(), settingsDialog.get());
     QObject::connect(settings.get(), &SettingsManager::settingsChanged, trayIcon.get(),
                      &SystemTrayIcon::onBreakStateChanged);
+
+    remoteControl = std::make_unique<RemoteControl>(*breakScheduler, &showSettingsWindow, &QCoreApplication::quit);
+    controlBus = offerControlOnBus(*remoteControl);
 }
 
 // The objects go in the reverse order of their creation, after the translator.

@@ -7,6 +7,8 @@ class BreakOverlay;
 class BreakScheduler;
 class CustomTranslator;
 class Presence;
+class QObject;
+class RemoteControl;
 class SettingsDialog;
 class SettingsManager;
 class ShutdownScheduler;
@@ -38,4 +40,7 @@ struct Program
     std::unique_ptr<ShutdownScheduler> shutdownScheduler;
     std::unique_ptr<SettingsDialog> settingsDialog;
     std::unique_ptr<SystemTrayIcon> trayIcon;
+    // What other programs may ask: through the command line's channel and the bus.
+    std::unique_ptr<RemoteControl> remoteControl;
+    std::unique_ptr<QObject> controlBus;
 };

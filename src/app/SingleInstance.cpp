@@ -5,7 +5,6 @@
 #include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QThread>
-#include <QWidget>
 
 const char* const SingleInstance::ServerName = "RespiteKeeperSingleInstance";
 
@@ -103,19 +102,4 @@ SingleInstance::Outcome SingleInstance::claim()
         return Outcome::Failed;
     }
     return Outcome::Primary;
-}
-
-void handleShowRequest(const QByteArray& request)
-{
-    if (!request.startsWith("show"))
-        return;
-    const QWidgetList widgets = QApplication::topLevelWidgets();
-    for (QWidget* widget : widgets) {
-        if (widget->isWindow() && widget->objectName() == QLatin1String("RespiteKeeperSettings")) {
-            widget->showNormal();
-            widget->raise();
-            widget->activateWindow();
-            break;
-        }
-    }
 }

@@ -44,7 +44,3 @@ private:
     std::unique_ptr<InstanceServer> m_server;
     QString m_error;
 };
-
-// A request that begins with "show" brings the top-level window named
-// "RespiteKeeperSettings" to the front; anything else does nothing.
-void handleShowRequest(const QByteArray& request);

@@ -1,7 +1,9 @@
 #include "Startup.h"
 
 #include "CommandLine.h"
+#include "ControlRequests.h"
 #include "Program.h"
+#include "RemoteControl.h"
 #include "SingleInstance.h"
 #include "platform/TrayWait.h"
 
@@ -62,7 +64,9 @@ int runRespiteKeeper(int& argc, char** argv)
     case SingleInstance::Outcome::Primary:
         break;
     }
-    QObject::connect(instance.server(), &InstanceServer::requestReceived, &handleShowRequest);
+    // Until the program is up, requests for the settings (a second start) work, and
+    // commands are told to try again.
+    ControlRequests requests(*instance.server());
     // Before the program's objects go: a copy starting now must not hand over to this one.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, instance.server(), [&instance] { instance.release(); });
 
@@ -74,6 +78,7 @@ int runRespiteKeeper(int& argc, char** argv)
         return 1;
 
     Program program;
+    requests.setControl(program.remoteControl.get());
     program.start();
     return app.exec();
 }

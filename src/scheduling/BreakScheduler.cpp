@@ -355,17 +355,44 @@ void BreakScheduler::stop()
 
 void BreakScheduler::pause(int hours)
 {
-    if (!m_running)
+    pauseFor(qint64(hours) * 3600);
+}
+
+void BreakScheduler::pauseFor(qint64 seconds)
+{
+    if (seconds <= 0)
         return;
+    const int pauseSeconds = clampedSeconds(seconds);
+    if (!m_running) {
+        // Paused already: the new time replaces what is left; stopped: nothing.
+        if (m_state == Paused && m_remainingSeconds > 0) {
+            m_remainingSeconds = pauseSeconds;
+            restartTimer();
+            emit breakStateChanged();
+        }
+        return;
+    }
+    const SchedulerState before = m_state;
+    const BreakType breakType = m_currentBreakType;
     m_savedState = m_state;
     m_savedRemainingSeconds = m_remainingSeconds;
+    // A warning or a break does not stay on screen through a pause; the break that
+    // was due comes again, with its warning, when the pause ends.
+    if (before == Warning || before == OnBreak) {
+        m_savedState = Working;
+        m_savedRemainingSeconds = 1;
+        m_testBreak = false;
+    }
     m_running = false;
     m_state = Paused;
-    const qint64 seconds = qint64(hours) * 3600;
-    m_remainingSeconds = int(std::clamp<qint64>(seconds, 0, std::numeric_limits<int>::max()));
+    m_remainingSeconds = pauseSeconds;
     restartTimer();
     emit breakStateChanged();
     emit runningChanged();
+    if (before == Warning)
+        emit warningWithdrawn();
+    else if (before == OnBreak)
+        emit breakFinished(breakType);
 }
 
 void BreakScheduler::resume()

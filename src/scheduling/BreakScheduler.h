@@ -56,6 +56,10 @@ public:
     void start();
     void stop();
     void pause(int hours);
+    // A pause of 1 s or more. One that begins during a warning or a break ends them:
+    // the break stays due and comes, with its warning, when the pause ends. One
+    // asked for while paused replaces the time left.
+    void pauseFor(qint64 seconds);
     void resume();
 
     bool isRunning() const { return m_running; }
@@ -66,7 +70,11 @@ public:
     bool isHeld() const { return m_holdReason != QuietReason::None; }
     QuietReason holdReason() const { return m_holdReason; }
     int remainingSeconds() const { return m_remainingSeconds; }
+    // Seconds left of a pause; -1 unless paused.
+    int pauseSecondsLeft() const { return !m_running && m_state == Paused ? m_remainingSeconds : -1; }
     int completedBreaks() const { return m_completedBreaks; }
+    // The length of the countdown now running while working or postponed.
+    int periodSeconds() const { return m_state == Postponed ? PostponeSeconds : microInterval(); }
 
     int secondsUntilNextMicroBreak() const;
     int secondsUntilNextLongBreak() const;

@@ -7,9 +7,12 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <linux/sockios.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -145,20 +148,45 @@ QString occupied(const sockaddr_un& address)
     return {};
 }
 
-// Reads what the connection has sent, without waiting, up to a request's length
-// (and takes in a little more, so that closing it does not reset the sender).
-// True when the request is complete: its bytes are there, or the sender is done.
-bool readAvailable(int fd, QByteArray& bytes)
+// What reading a connection's request came to.
+enum class Reading { More, Whole, TooLong };
+
+// Reads what the connection has sent, without waiting: up to the end of the first
+// line, or the client's end of writing. A line longer than a request may be is
+// not read on.
+Reading readAvailable(int fd, QByteArray& bytes)
 {
-    char buffer[512];
-    ssize_t count;
-    do
-        count = recv(fd, buffer, sizeof(buffer), MSG_DONTWAIT);
-    while (count < 0 && errno == EINTR);
-    if (count > 0)
-        bytes.append(buffer, qsizetype(std::min<ssize_t>(count, RequestBytes - bytes.size())));
-    const bool ended = count == 0 || (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
-    return bytes.size() >= RequestBytes || ended;
+    char buffer[MaxRequestBytes + 1];
+    for (;;) {
+        ssize_t count;
+        do
+            count = recv(fd, buffer, size_t(MaxRequestBytes + 1 - bytes.size()), MSG_DONTWAIT);
+        while (count < 0 && errno == EINTR);
+        if (count > 0) {
+            bytes.append(buffer, qsizetype(count));
+            if (const qsizetype end = bytes.indexOf('\n'); end >= 0 && end < MaxRequestBytes) {
+                bytes.truncate(end);
+                return Reading::Whole;
+            }
+            if (bytes.size() > MaxRequestBytes - 1)
+                return Reading::TooLong;
+            continue;
+        }
+        // The client's end of writing ends its request too, as the bare "show" of
+        // earlier versions has it.
+        if (count == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+            return Reading::Whole;
+        return Reading::More;
+    }
+}
+
+// Takes in what the client still sends, so that closing the connection does not
+// reset it before it has read the answer.
+void drain(int fd)
+{
+    char buffer[4096];
+    for (int i = 0; i < 16 && recv(fd, buffer, sizeof(buffer), MSG_DONTWAIT) > 0; ++i) {
+    }
 }
 
 } // namespace
@@ -197,6 +225,58 @@ bool sendToRunningCopy(const QString& serverName, const QByteArray& bytes, int c
     return taken;
 }
 
+Exchange exchangeWithRunningCopy(const QString& serverName, const QByteArray& request, int connectWaitMs,
+                                 int answerWaitMs, const std::function<bool(const QByteArray&)>& onAnswer)
+{
+    sockaddr_un address = {};
+    if (!socketAddress(serverName, address))
+        return Exchange::NoCopy;
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return Exchange::NoCopy;
+    setSendTimeout(fd, connectWaitMs);
+    int result;
+    do
+        result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+    while (result != 0 && errno == EINTR);
+    if (result != 0) {
+        close(fd);
+        return Exchange::NoCopy;
+    }
+    setSendTimeout(fd, answerWaitMs);
+    // The line ends the request; the connection's end ends a following client.
+    const QByteArray line = request + '\n';
+    send(fd, line.constData(), size_t(line.size()), MSG_NOSIGNAL);
+    bool answered = false;
+    Exchange outcome = Exchange::Silent;
+    for (;;) {
+        pollfd entry = {fd, POLLIN, 0};
+        int ready;
+        do
+            ready = poll(&entry, 1, answered ? -1 : answerWaitMs);
+        while (ready < 0 && errno == EINTR);
+        if (ready <= 0)
+            break;
+        char buffer[4096];
+        ssize_t count;
+        do
+            count = recv(fd, buffer, sizeof(buffer), 0);
+        while (count < 0 && errno == EINTR);
+        if (count <= 0) {
+            // Closed: with no answer, by a copy that does not take this request.
+            outcome = answered ? Exchange::Answered : Exchange::Unread;
+            break;
+        }
+        answered = true;
+        if (!onAnswer(QByteArray(buffer, qsizetype(count)))) {
+            outcome = Exchange::Answered;
+            break;
+        }
+    }
+    close(fd);
+    return outcome;
+}
+
 struct InstanceServer::Private
 {
     int fd = -1;
@@ -207,6 +287,8 @@ struct InstanceServer::Private
     {
         QSocketNotifier* notifier = nullptr;
         QByteArray bytes;
+        bool answering = false; // its request is read; it may be kept
+        bool kept = false;
     };
     std::unordered_map<int, Connection> connections;
     WaitingConnections* waiting = nullptr;
@@ -220,35 +302,58 @@ struct InstanceServer::Private
             it->second.notifier->deleteLater();
             connections.erase(it);
         }
+        drain(connection);
         ::close(connection);
     }
 
     void take(InstanceServer* server, int connection);
+    void read(InstanceServer* server, int connection);
 };
 
 void InstanceServer::Private::take(InstanceServer* server, int connection)
 {
+    auto* connectionNotifier = new QSocketNotifier(connection, QSocketNotifier::Read, server);
+    connections[connection] = {connectionNotifier, {}};
+    waiting->add(quintptr(connection));
+    QObject::connect(connectionNotifier, &QSocketNotifier::activated, server,
+                     [this, server, connection] { read(server, connection); });
     // A real client has sent its request by the time it is accepted, mostly.
-    QByteArray bytes;
-    if (readAvailable(connection, bytes)) {
-        ::close(connection);
-        if (!bytes.isEmpty())
-            emit server->requestReceived(bytes);
+    read(server, connection);
+}
+
+void InstanceServer::Private::read(InstanceServer* server, int connection)
+{
+    const auto it = connections.find(connection);
+    if (it == connections.end())
+        return;
+    if (it->second.kept) {
+        // A kept client sends nothing more; what comes is its end.
+        char buffer[256];
+        const ssize_t count = recv(connection, buffer, sizeof(buffer), MSG_DONTWAIT);
+        if (count == 0 || (count < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+            close(connection);
+            emit server->clientGone(quintptr(connection));
+        }
         return;
     }
-    auto* connectionNotifier = new QSocketNotifier(connection, QSocketNotifier::Read, server);
-    connections[connection] = {connectionNotifier, bytes};
-    waiting->add(quintptr(connection));
-    QObject::connect(connectionNotifier, &QSocketNotifier::activated, server, [this, server, connection] {
-        const auto it = connections.find(connection);
-        if (it == connections.end() || !readAvailable(connection, it->second.bytes))
-            return;
-        const QByteArray request = it->second.bytes;
-        waiting->remove(quintptr(connection));
+    const Reading reading = readAvailable(connection, it->second.bytes);
+    if (reading == Reading::More)
+        return;
+    waiting->remove(quintptr(connection));
+    if (reading == Reading::TooLong) {
+        const QByteArray answer = QByteArrayLiteral("error a request is one line of at most ") +
+                                  QByteArray::number(MaxRequestBytes) + " bytes\n";
+        send(connection, answer.constData(), size_t(answer.size()), MSG_DONTWAIT | MSG_NOSIGNAL);
         close(connection);
-        if (!request.isEmpty())
-            emit server->requestReceived(request);
-    });
+        return;
+    }
+    const QByteArray request = it->second.bytes;
+    it->second.answering = true;
+    if (!request.isEmpty())
+        emit server->requestReceived(request, quintptr(connection));
+    const auto after = connections.find(connection);
+    if (after != connections.end() && !after->second.kept)
+        close(connection);
 }
 
 InstanceServer::InstanceServer(QObject* parent, int requestWaitMs)
@@ -280,6 +385,50 @@ QString InstanceServer::errorString() const
 int InstanceServer::waitingConnections() const
 {
     return d->waiting->count();
+}
+
+int InstanceServer::keptClients() const
+{
+    return int(std::count_if(d->connections.begin(), d->connections.end(),
+                             [](const auto& entry) { return entry.second.kept; }));
+}
+
+bool InstanceServer::answer(quintptr client, const QByteArray& bytes)
+{
+    const int connection = int(client);
+    const auto it = d->connections.find(connection);
+    if (it == d->connections.end() || !it->second.answering)
+        return false;
+    // What the client has not read yet stays in the socket's queue; a client that
+    // lets it grow is not reading, and is not waited for.
+    int unsent = 0;
+    ioctl(connection, SIOCOUTQ, &unsent);
+    ssize_t sent = -1;
+    if (unsent + bytes.size() <= MaxUnreadAnswerBytes) {
+        do
+            sent = send(connection, bytes.constData(), size_t(bytes.size()), MSG_DONTWAIT | MSG_NOSIGNAL);
+        while (sent < 0 && errno == EINTR);
+    }
+    if (sent == bytes.size())
+        return true;
+    const bool kept = it->second.kept;
+    d->close(connection);
+    if (kept)
+        emit clientGone(client);
+    return false;
+}
+
+void InstanceServer::keep(quintptr client)
+{
+    const auto it = d->connections.find(int(client));
+    if (it != d->connections.end() && it->second.answering)
+        it->second.kept = true;
+}
+
+void InstanceServer::close(quintptr client)
+{
+    if (d->connections.count(int(client)))
+        d->close(int(client));
 }
 
 bool InstanceServer::listen(const QString& serverName)

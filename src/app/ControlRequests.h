@@ -1,0 +1,50 @@
+#pragma once
+
+#include "scheduling/StatusReport.h"
+
+#include <QObject>
+#include <QTimer>
+#include <vector>
+
+class InstanceServer;
+class RemoteControl;
+
+// Answers the requests other copies of the program send on the single-instance
+// channel: "show" as earlier versions send it, and the commands of the command
+// line ("RK1 COMMAND [ARGUMENT]"). Until the program's objects are up, only the
+// settings can be asked for, and commands are told to wait.
+class ControlRequests : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ControlRequests(InstanceServer& server, QObject* parent = nullptr);
+
+    // From now on commands act on control (not owned).
+    void setControl(RemoteControl* control);
+    int followers() const { return int(m_followers.size()); }
+
+private:
+    struct Follower
+    {
+        quintptr client;
+        bool json;
+        StatusReport shown;
+    };
+
+    void onRequest(const QByteArray& request, quintptr client);
+    QByteArray answerCommand(const QByteArray& command, const QByteArray& argument, quintptr client);
+    void follow(quintptr client, bool json);
+    void showChanges();
+    void forget(quintptr client);
+    static QByteArray statusLine(const StatusReport& report, bool json);
+
+    InstanceServer& m_server;
+    RemoteControl* m_control = nullptr;
+    std::vector<Follower> m_followers;
+    // Runs only while someone follows, in the program's whole-second wake-up.
+    QTimer m_followTimer;
+};
+
+// Brings the top-level window named "RespiteKeeperSettings" to the front.
+void showSettingsWindow();
