@@ -119,7 +119,6 @@ QByteArray ControlRequests::statusLine(const StatusReport& report, bool json)
     return (json ? report.toJson() : report.toLine().toUtf8()) + '\n';
 }
 
-// Each follower gets a line when what it was shown last has changed.
 void ControlRequests::showChanges()
 {
     if (m_followers.empty() || !m_control)

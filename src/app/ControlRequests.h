@@ -24,6 +24,10 @@ public:
     void setControl(RemoteControl* control);
     int followers() const { return int(m_followers.size()); }
 
+private slots:
+    // Each follower gets a line when what it was shown last has changed.
+    void showChanges();
+
 private:
     struct Follower
     {
@@ -34,8 +38,6 @@ private:
 
     void onRequest(const QByteArray& request, quintptr client);
     QByteArray answerCommand(const QByteArray& command, const QByteArray& argument, quintptr client);
-    void follow(quintptr client, bool json);
-    void showChanges();
     void forget(quintptr client);
     static QByteArray statusLine(const StatusReport& report, bool json);
 

@@ -82,7 +82,7 @@ public:
     // it, the connection closes then.
     void keep(quintptr client);
     // Closes a kept client's connection.
-    void close(quintptr client);
+    void closeClient(quintptr client);
 
 signals:
     // A connection sent its request: a whole line (without its newline), or what

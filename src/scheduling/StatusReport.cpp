@@ -92,7 +92,7 @@ StatusReport statusReport(const BreakScheduler& scheduler, StatusReport::Detail 
 
     if (report.state == QLatin1String("paused")) {
         report.tooltip = tr("RespiteKeeper - Paused");
-        report.text = report.pauseLeft ? tr("Paused, %1 min").arg(minutesUp(*report.pauseLeft)) : tr("Paused");
+        report.text = report.pauseLeft ? tr("Paused: %1 min").arg(minutesUp(*report.pauseLeft)) : tr("Paused");
     } else {
         report.tooltip = titleLine(scheduler.holdReason()) + QLatin1Char('\n') +
                          tr("Next micro break in %1").arg(duration(report.nextMicroBreak, detail)) + QLatin1Char('\n') +

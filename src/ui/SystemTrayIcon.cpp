@@ -2,7 +2,7 @@
 
 #include "SettingsDialog.h"
 #include "scheduling/BreakScheduler.h"
-#include "scheduling/break_utils.h"
+#include "scheduling/StatusReport.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -197,33 +197,12 @@ void SystemTrayIcon::updateTooltip()
 void SystemTrayIcon::showTooltip(std::pair<int, int> seconds)
 {
     m_tooltipSeconds = seconds;
-    if (m_scheduler->isRunning()) {
-        const QString micro = formatDuration(m_tooltipSeconds.first);
-        const QString longBreak = formatDuration(m_tooltipSeconds.second);
-        m_trayIcon.setToolTip(titleLine() + QLatin1Char('\n') + tr("Next micro break in %1").arg(micro) +
-                              QLatin1Char('\n') + tr("Next long break in %1").arg(longBreak));
-        if (!m_tooltipTimer.isActive())
-            m_tooltipTimer.start();
-    } else {
-        m_trayIcon.setToolTip(tr("RespiteKeeper - Paused"));
+    // While a break is held, the first line says why.
+    m_trayIcon.setToolTip(statusReport(*m_scheduler, StatusReport::Detail::Seconds).tooltip);
+    if (m_scheduler->isRunning() && !m_tooltipTimer.isActive())
+        m_tooltipTimer.start();
+    else if (!m_scheduler->isRunning())
         m_tooltipTimer.stop();
-    }
-}
-
-// While a break is held, the first line says why.
-QString SystemTrayIcon::titleLine() const
-{
-    switch (m_scheduler->holdReason()) {
-    case QuietReason::Call:
-        return tr("Break held: a call is on");
-    case QuietReason::FullScreen:
-        return tr("Break held: a full-screen program is in front");
-    case QuietReason::DoNotDisturb:
-        return tr("Break held: do not disturb is on");
-    case QuietReason::None:
-        break;
-    }
-    return tr("RespiteKeeper");
 }
 
 void SystemTrayIcon::updateState()

@@ -39,7 +39,6 @@ private:
     void updateIcon();
     void showPicture(const QString& path);
     void updateTooltip();
-    QString titleLine() const;
     std::pair<int, int> nextBreakSeconds() const;
     void showTooltip(std::pair<int, int> seconds);
     void updateState();

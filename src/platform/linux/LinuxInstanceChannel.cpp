@@ -368,11 +368,11 @@ InstanceServer::~InstanceServer()
 {
     for (const auto& [connection, state] : d->connections) {
         delete state.notifier;
-        close(connection);
+        ::close(connection);
     }
     if (d->fd >= 0) {
         delete d->notifier;
-        close(d->fd);
+        ::close(d->fd);
         unlink(QFile::encodeName(d->path).constData());
     }
 }
@@ -425,7 +425,7 @@ void InstanceServer::keep(quintptr client)
         it->second.kept = true;
 }
 
-void InstanceServer::close(quintptr client)
+void InstanceServer::closeClient(quintptr client)
 {
     if (d->connections.count(int(client)))
         d->close(int(client));
@@ -460,7 +460,7 @@ bool InstanceServer::listen(const QString& serverName)
         if (d->error.isEmpty())
             d->error = QStringLiteral("cannot make its socket \"%1\" (%2); the folder must be yours and writable")
                            .arg(serverName, QString::fromLocal8Bit(strerror(errno)));
-        close(fd);
+        ::close(fd);
         return false;
     }
     // The socket lives in this user's private folder; it is for this user alone too.
@@ -468,7 +468,7 @@ bool InstanceServer::listen(const QString& serverName)
     if (::listen(fd, SOMAXCONN) != 0) {
         d->error =
             QStringLiteral("cannot listen on \"%1\" (%2)").arg(serverName, QString::fromLocal8Bit(strerror(errno)));
-        close(fd);
+        ::close(fd);
         unlink(address.sun_path);
         return false;
     }
