@@ -183,6 +183,9 @@ private slots:
             const QByteArray answer = copy.ask(request);
             QVERIFY2(answer.startsWith("error ") && answer.count('\n') == 1, request);
         }
+        // Cut short: the client went before its line ended.
+        QVERIFY(sendToRunningCopy(copy.name, "RK1 pause 60", 1000, 1000));
+        QTest::qWait(50);
         QVERIFY(copy.scheduler.isRunning() && copy.scheduler.state() == BreakScheduler::Working &&
                 copy.scheduler.remainingSeconds() == 1200 && copy.settingsShown == 0 && copy.quits == 0);
         copy.requests.setControl(nullptr);

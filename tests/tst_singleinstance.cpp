@@ -111,8 +111,8 @@ private slots:
         connect(&server, &InstanceServer::requestReceived, this, [&](const QByteArray& request, quintptr client) {
             // The bare "show" comes from a client that reads no answer.
             if (request != "show")
-                QVERIFY(server.answer(client, "ok " + request + "\n"));
-            if (request == "keep") {
+                QVERIFY(server.answer(client, "ok " + request));
+            if (request == "keep\n") {
                 server.keep(client);
                 kept = client;
             }

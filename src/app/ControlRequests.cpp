@@ -56,6 +56,12 @@ void ControlRequests::onRequest(const QByteArray& request, quintptr client)
         showSettingsWindow();
         return;
     }
+    // A command counts only when its line is whole: a client that went before it
+    // ended its line may have been cut short.
+    if (!request.endsWith('\n')) {
+        qInfo("A request ended before its line did; nothing is done");
+        return;
+    }
     const QList<QByteArray> words = request.trimmed().split(' ');
     if (words.first() != Version) {
         const QString why = words.first().startsWith("RK")

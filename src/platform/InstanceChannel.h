@@ -85,8 +85,9 @@ public:
     void closeClient(quintptr client);
 
 signals:
-    // A connection sent its request: a whole line (without its newline), or what
-    // came before the client ended its writing. client is valid for answer() and
+    // A connection sent its request: a whole line (with its newline), or what came
+    // before the client ended its writing (then without one: the request may be
+    // cut short). client is valid for answer() and
     // keep() while the signal is delivered. A request longer than MaxRequestBytes
     // is answered "error" here and never reaches this signal; a connection that
     // sends nothing whole before its deadline is dropped without one.

@@ -165,7 +165,7 @@ Reading readAvailable(int fd, QByteArray& bytes)
         if (count > 0) {
             bytes.append(buffer, qsizetype(count));
             if (const qsizetype end = bytes.indexOf('\n'); end >= 0 && end < MaxRequestBytes) {
-                bytes.truncate(end);
+                bytes.truncate(end + 1);
                 return Reading::Whole;
             }
             if (bytes.size() > MaxRequestBytes - 1)
