@@ -16,7 +16,11 @@ property() { gdbus call --session -d $NAME -o $OBJECT -m org.freedesktop.DBus.Pr
 state_is() { [ "$(property State)" = "$1" ]; }
 between() { local value; value=$(property "$1") && [ "$value" -ge "$2" ] && [ "$value" -le "$3" ]; } # PROPERTY MIN MAX
 # The call fails with the interface's error of that name, and a reason.
-refused() { local out; ! out=$(call "${@:2}" 2>&1 >/dev/null) && [[ "$out" == *"GDBus.Error:org.example.RespiteKeeper1.Error.$1: "?* ]] || { echo "$out" >&2; false; }; }
+refused() { # ERROR METHOD ARGS...
+    local out
+    if out=$(call "${@:2}" 2>&1 >/dev/null); then echo "done, not refused" >&2 && return 1; fi
+    [[ "$out" == *"GDBus.Error:org.example.RespiteKeeper1.Error.$1: "?* ]] || { echo "$out" >&2 && false; }
+}
 
 gdbus introspect --session -d $NAME -o $OBJECT >"$E2E_TMP/introspection"
 shows() { grep -Eq "$1" "$E2E_TMP/introspection"; }
