@@ -63,11 +63,6 @@ bool busThere(const char* variable, const QString& usualSocket)
     });
 }
 
-bool sessionBusThere()
-{
-    return busThere("DBUS_SESSION_BUS_ADDRESS", qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/bus"));
-}
-
 bool systemBusThere()
 {
     return busThere("DBUS_SYSTEM_BUS_ADDRESS", QStringLiteral("/run/dbus/system_bus_socket"));
@@ -298,6 +293,11 @@ template <typename Source> std::unique_ptr<PresenceSource> listening(std::unique
 }
 
 } // namespace
+
+bool sessionBusThere()
+{
+    return busThere("DBUS_SESSION_BUS_ADDRESS", qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/bus"));
+}
 
 std::unique_ptr<PresenceSource> createLogindLockSource()
 {

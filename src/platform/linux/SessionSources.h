@@ -4,6 +4,10 @@
 
 #include <memory>
 
+// Whether the user's session bus can be there, from its address alone: asked
+// before Qt's D-Bus is first used, so that a session without one is spared it.
+bool sessionBusThere();
+
 // Sources of presence from the session's services on D-Bus. Each answers null where
 // the session does not offer what it listens to.
 
