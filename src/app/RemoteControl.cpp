@@ -28,7 +28,7 @@ void RemoteControl::checkState()
 RemoteControl::Result RemoteControl::pause(qint64 seconds)
 {
     if (seconds < 1 || seconds > MaxPauseSeconds)
-        return {false, QStringLiteral("a pause lasts from 1 second to 24 hours")};
+        return {false, QStringLiteral("a pause lasts from 1 second to 24 hours"), true};
     if (!m_scheduler.isRunning() && m_scheduler.pauseSecondsLeft() < 0)
         return {false, QStringLiteral("the breaks are stopped")};
     m_scheduler.pauseFor(seconds);
@@ -45,7 +45,7 @@ RemoteControl::Result RemoteControl::resume()
 RemoteControl::Result RemoteControl::takeBreak(const QString& kind)
 {
     if (kind != QLatin1String("micro") && kind != QLatin1String("long"))
-        return {false, QStringLiteral("a break is \"micro\" or \"long\", not \"%1\"").arg(kind.left(40))};
+        return {false, QStringLiteral("a break is \"micro\" or \"long\", not \"%1\"").arg(kind.left(40)), true};
     if (!m_scheduler.isRunning())
         return {false, QStringLiteral("the breaks are paused; resume them first")};
     if (kind == QLatin1String("micro"))

@@ -18,11 +18,13 @@ public:
     // A pause may be asked for up to a day.
     static constexpr qint64 MaxPauseSeconds = 24 * 3600;
 
-    // The outcome of a command: done, or refused with a line that says why.
+    // The outcome of a command: done, or refused with a line that says why, for a
+    // bad argument or because it cannot be done now.
     struct Result
     {
         bool done = true;
         QString why;
+        bool badArgument = false;
     };
 
     RemoteControl(BreakScheduler& scheduler, std::function<void()> showSettings, std::function<void()> quit,

@@ -69,15 +69,9 @@ public:
     int pauseLeft() const { return status().pauseLeft.value_or(-1); }
 
 public slots:
-    void Pause(uint seconds)
-    {
-        answer(m_control.pause(seconds), seconds < 1 || seconds > RemoteControl::MaxPauseSeconds);
-    }
+    void Pause(uint seconds) { answer(m_control.pause(seconds)); }
     void Resume() { answer(m_control.resume()); }
-    void TakeBreak(const QString& kind)
-    {
-        answer(m_control.takeBreak(kind), kind != QLatin1String("micro") && kind != QLatin1String("long"));
-    }
+    void TakeBreak(const QString& kind) { answer(m_control.takeBreak(kind)); }
     void ShowSettings() { answer(m_control.showSettings()); }
     void Quit() { answer(m_control.quit()); }
 
@@ -86,10 +80,10 @@ private:
 
     // A command done answers with nothing; one refused, with an error: a bad
     // argument, or a command that cannot be done now.
-    void answer(const RemoteControl::Result& result, bool badArgument = false)
+    void answer(const RemoteControl::Result& result)
     {
         if (!result.done && calledFromDBus())
-            sendErrorReply(badArgument ? InvalidArgument : Refused, result.why);
+            sendErrorReply(result.badArgument ? InvalidArgument : Refused, result.why);
     }
 
     void tellState(const QString& state)
