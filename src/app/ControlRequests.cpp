@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QWidget>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -37,16 +38,15 @@ ControlRequests::ControlRequests(InstanceServer& server, QObject* parent)
 {
     connect(&m_server, &InstanceServer::requestReceived, this, &ControlRequests::onRequest);
     connect(&m_server, &InstanceServer::clientGone, this, &ControlRequests::forget);
-    m_followTimer.setTimerType(Qt::VeryCoarseTimer);
-    m_followTimer.setInterval(1000);
-    connect(&m_followTimer, &QTimer::timeout, this, &ControlRequests::showChanges);
 }
 
 void ControlRequests::setControl(RemoteControl* control)
 {
     m_control = control;
-    if (m_control)
+    if (m_control) {
         connect(m_control, &RemoteControl::stateChanged, this, &ControlRequests::showChanges);
+        connect(m_control, &RemoteControl::timesChanged, this, &ControlRequests::showChanges);
+    }
 }
 
 void ControlRequests::onRequest(const QByteArray& request, quintptr client)
@@ -113,7 +113,8 @@ QByteArray ControlRequests::answerCommand(const QByteArray& command, const QByte
         if (command == "follow") {
             m_server.keep(client);
             m_followers.push_back({client, json, report});
-            m_followTimer.start();
+            // Looked at in the scheduler's own wake-ups while someone follows.
+            m_control->watchTimes(true);
         }
         return QByteArrayLiteral("ok\n") + statusLine(report, json);
     }
@@ -149,6 +150,6 @@ void ControlRequests::forget(quintptr client)
     m_followers.erase(std::remove_if(m_followers.begin(), m_followers.end(),
                                      [client](const Follower& follower) { return follower.client == client; }),
                       m_followers.end());
-    if (m_followers.empty())
-        m_followTimer.stop();
+    if (m_followers.empty() && m_control)
+        m_control->watchTimes(false);
 }

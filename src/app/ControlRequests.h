@@ -3,7 +3,6 @@
 #include "scheduling/StatusReport.h"
 
 #include <QObject>
-#include <QTimer>
 #include <vector>
 
 class InstanceServer;
@@ -44,8 +43,6 @@ private:
     InstanceServer& m_server;
     RemoteControl* m_control = nullptr;
     std::vector<Follower> m_followers;
-    // Runs only while someone follows, in the program's whole-second wake-up.
-    QTimer m_followTimer;
 };
 
 // Brings the top-level window named "RespiteKeeperSettings" to the front.

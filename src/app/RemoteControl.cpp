@@ -3,6 +3,7 @@
 #include "scheduling/BreakScheduler.h"
 
 #include <QTimer>
+#include <utility>
 
 RemoteControl::RemoteControl(BreakScheduler& scheduler, std::function<void()> showSettings, std::function<void()> quit,
                              QObject* parent)
@@ -14,6 +15,14 @@ RemoteControl::RemoteControl(BreakScheduler& scheduler, std::function<void()> sh
 {
     connect(&m_scheduler, &BreakScheduler::breakStateChanged, this, &RemoteControl::checkState);
     connect(&m_scheduler, &BreakScheduler::runningChanged, this, &RemoteControl::checkState);
+}
+
+void RemoteControl::watchTimes(bool watch)
+{
+    if (watch && !m_times)
+        m_times = connect(&m_scheduler, &BreakScheduler::secondsCounted, this, &RemoteControl::timesChanged);
+    else if (!watch && m_times)
+        disconnect(std::exchange(m_times, {}));
 }
 
 void RemoteControl::checkState()

@@ -44,10 +44,15 @@ public:
     // paused or held.
     QString state() const;
     StatusReport status(StatusReport::Detail detail) const;
+    // Whether timesChanged() is told; off, the scheduler's wake-ups pass unseen.
+    void watchTimes(bool watch);
 
 signals:
     // The state changed (once per change, never with the clock).
     void stateChanged(const QString& state);
+    // The times may have changed: once in each of the scheduler's wake-ups, while
+    // they are watched.
+    void timesChanged();
 
 private:
     void checkState();
@@ -56,4 +61,5 @@ private:
     std::function<void()> m_showSettings;
     std::function<void()> m_quit;
     QString m_state;
+    QMetaObject::Connection m_times;
 };

@@ -103,6 +103,7 @@ void BreakScheduler::onTick()
         ++m_countedSeconds;
         countSecond();
     }
+    emit secondsCounted();
 }
 
 void BreakScheduler::countSecond()

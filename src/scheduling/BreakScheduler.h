@@ -92,6 +92,8 @@ signals:
     void breakStateChanged();
     // A warning on screen was taken back: the break is held after all.
     void warningWithdrawn();
+    // The timer's wake-up counted its seconds: what shows the times may look again.
+    void secondsCounted();
 
 private slots:
     void onTick();
