@@ -122,7 +122,7 @@ command() { # ARGUMENT...: the exit code in $code, the output (without CRs) in $
 }
 exits() { # CODE ARGUMENT...
     command "${@:2}"
-    [ "$code" = "$1" ] || { echo "exit $code, output \"$out\", errors \"$err\" of $*" >&2; false; }
+    [ "$code" = "$1" ] || { echo "exit $code, output \"$out\", errors \"$err\" of ${*:2}" >&2; false; }
 }
 state_is() { exits 0 --status --json && [[ $out == *'"state":"'$1'"'* ]]; } # STATE
 command --status
@@ -131,7 +131,7 @@ check "with no running copy, --status exits with 1 and says so on the standard e
 settings microBreakInterval=3600 idlePauseEnabled=false
 start_program
 check "--status prints the next breaks' times, and exits with 0" \
-    eval 'rk_wait_for 60 exits 0 --status && [[ $out == *"Next micro break in "* ]]'
+    eval 'rk_wait_for 60 eval "command --status; [ \$code = 0 ]"; exits 0 --status && [[ $out == *"Next micro break in "* ]]'
 check "--status --json: one JSON object, working" eval 'state_is working && [ "$(wc -l <<<"$out")" = 1 ]'
 check "--pause 30m pauses the breaks" eval 'exits 0 --pause 30m && state_is paused'
 check "--resume resumes them" eval 'exits 0 --resume && state_is working'

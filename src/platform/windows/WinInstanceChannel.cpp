@@ -220,9 +220,12 @@ InstanceServer::InstanceServer(QObject* parent, int requestWaitMs)
 
 InstanceServer::~InstanceServer()
 {
-    // The connections end with the server; nothing of theirs reaches this one then.
-    for (const auto& entry : d->connections)
-        entry.first->disconnect(this);
+    // The connections end with the server, those still being read by their client
+    // too: nothing of theirs reaches this one then, and no write is left pending.
+    for (QLocalSocket* connection : d->server.findChildren<QLocalSocket*>()) {
+        connection->disconnect();
+        connection->abort();
+    }
 }
 
 bool InstanceServer::listen(const QString& serverName)
