@@ -116,22 +116,22 @@ stop_all
 # Commands for the running copy, from another copy as a console would run it. Its
 # output and errors go to files: under Wine as on Windows, a redirected stream is
 # the GUI program's own, without a console.
-command() { # ARGUMENT...: the exit code in $code, the output (without CRs) in $out, the errors in $err
+run_command() { # ARGUMENT...: the exit code in $code, the output (without CRs) in $out, the errors in $err
     timeout 60 "$W" "$app" "$@" >"$E2E_TMP/command.out" 2>"$E2E_TMP/command.err"
     code=$? out=$(tr -d '\r' <"$E2E_TMP/command.out") err=$(tr -d '\r' <"$E2E_TMP/command.err")
 }
 exits() { # CODE ARGUMENT...
-    command "${@:2}"
+    run_command "${@:2}"
     [ "$code" = "$1" ] || { echo "exit $code, output \"$out\", errors \"$err\" of ${*:2}" >&2; false; }
 }
 state_is() { exits 0 --status --json && [[ $out == *'"state":"'$1'"'* ]]; } # STATE
-command --status
+run_command --status
 check "with no running copy, --status exits with 1 and says so on the standard error" \
     eval '[ "$code" = 1 ] && [ -z "$out" ] && [[ $err == *"not running"* ]]'
 settings microBreakInterval=3600 idlePauseEnabled=false
 start_program
 check "--status prints the next breaks' times, and exits with 0" \
-    eval 'rk_wait_for 60 eval "command --status; [ \$code = 0 ]"; exits 0 --status && [[ $out == *"Next micro break in "* ]]'
+    eval 'rk_wait_for 60 eval "run_command --status; [ \$code = 0 ]"; exits 0 --status && [[ $out == *"Next micro break in "* ]]'
 check "--status --json: one JSON object, working" eval 'state_is working && [ "$(wc -l <<<"$out")" = 1 ]'
 check "--pause 30m pauses the breaks" eval 'exits 0 --pause 30m && state_is paused'
 check "--resume resumes them" eval 'exits 0 --resume && state_is working'
