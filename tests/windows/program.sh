@@ -4,7 +4,8 @@
 # installed program (tray icon, settings and log-on entry in the registry, the entry
 # following the settings dialog's auto-start box), a break
 # (the popup, the break screen holding the keys of another program, Alt+F4, the
-# cursor clip, Postpone), a second start and five at once, a break held during a
+# cursor clip, Postpone), a second start and five at once, the commands for the
+# running copy (--status, --pause, --resume, --break, --quit), a break held during a
 # call (the microphone in use, in the privacy store), the Chinese texts, the
 # shutdown popup (the program is stopped there: nothing ever shuts down), and the
 # uninstaller.
@@ -111,6 +112,35 @@ for _ in 1 2 3 4 5; do start_program; done
 one_copy() { [ "$(copies)" = 1 ]; }
 check "five starts at once leave one copy" eval 'rk_wait_for 60 one_copy && ! rk_wait_for 5 eval "! one_copy"'
 stop_all
+
+# Commands for the running copy, from another copy as a console would run it. Its
+# output and errors go to files: under Wine as on Windows, a redirected stream is
+# the GUI program's own, without a console.
+run_command() { # ARGUMENT...: the exit code in $code, the output (without CRs) in $out, the errors in $err
+    timeout 60 "$W" "$app" "$@" >"$E2E_TMP/command.out" 2>"$E2E_TMP/command.err"
+    code=$? out=$(tr -d '\r' <"$E2E_TMP/command.out") err=$(tr -d '\r' <"$E2E_TMP/command.err")
+}
+exits() { # CODE ARGUMENT...
+    run_command "${@:2}"
+    [ "$code" = "$1" ] || { echo "exit $code, output \"$out\", errors \"$err\" of ${*:2}" >&2; false; }
+}
+state_is() { exits 0 --status --json && [[ $out == *'"state":"'$1'"'* ]]; } # STATE
+run_command --status
+check "with no running copy, --status exits with 1 and says so on the standard error" \
+    eval '[ "$code" = 1 ] && [ -z "$out" ] && [[ $err == *"not running"* ]]'
+settings microBreakInterval=3600 idlePauseEnabled=false
+start_program
+check "--status prints the next breaks' times, and exits with 0" \
+    eval 'rk_wait_for 60 eval "run_command --status; [ \$code = 0 ]"; exits 0 --status && [[ $out == *"Next micro break in "* ]]'
+check "--status --json: one JSON object, working" eval 'state_is working && [ "$(wc -l <<<"$out")" = 1 ]'
+check "--pause 30m pauses the breaks" eval 'exits 0 --pause 30m && state_is paused'
+check "--resume resumes them" eval 'exits 0 --resume && state_is working'
+check "--break micro brings the popup, then the break screen" \
+    eval 'exits 0 --break micro && rk_wait_for 30 eval "has \"\$POPUP\" || has \"\$FULL\""'
+check "--bogus is bad use: exit 2, one line on the standard error" \
+    eval 'exits 2 --bogus && [ -z "$out" ] && [ "$(wc -l <<<"$err")" = 1 ] && [[ $err == *"--bogus"* ]]'
+check "--pause 25h is bad use too" exits 2 --pause 25h
+check "--quit ends the program" eval 'exits 0 --quit && rk_wait_for 20 test "$(copies)" = 0'
 
 # A call: another program uses the microphone, as the privacy store tells. A break
 # that falls due waits, with the tray's held picture, and comes once the call ends.
