@@ -153,7 +153,7 @@ void InstanceServer::Private::read(QLocalSocket* connection)
     bytes += connection->read(MaxRequestBytes + 1 - bytes.size());
     const qsizetype end = bytes.indexOf('\n');
     if (end >= 0 && end < MaxRequestBytes) {
-        bytes.truncate(end);
+        bytes.truncate(end + 1);
     } else if (bytes.size() > MaxRequestBytes - 1) {
         waiting->remove(quintptr(connection));
         connection->write(QByteArrayLiteral("error a request is one line of at most ") +
@@ -277,7 +277,7 @@ void InstanceServer::keep(quintptr client)
         it->second.kept = true;
 }
 
-void InstanceServer::close(quintptr client)
+void InstanceServer::closeClient(quintptr client)
 {
     if (d->connections.count(Private::socketOf(client)))
         d->finish(Private::socketOf(client));
