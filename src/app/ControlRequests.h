@@ -30,8 +30,8 @@ private slots:
 private:
     struct Follower
     {
-        quintptr client;
-        bool json;
+        quintptr client = 0;
+        bool json = false;
         StatusReport shown;
     };
 
