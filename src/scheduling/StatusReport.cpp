@@ -77,6 +77,16 @@ QJsonValue jsonNumber(std::optional<int> value)
 
 } // namespace
 
+QString statusTooltip(const BreakScheduler& scheduler, StatusReport::Detail detail)
+{
+    if (!scheduler.isRunning())
+        return tr("RespiteKeeper - Paused");
+    return titleLine(scheduler.holdReason()) + QLatin1Char('\n') +
+           tr("Next micro break in %1").arg(duration(known(scheduler.secondsUntilNextMicroBreak()), detail)) +
+           QLatin1Char('\n') +
+           tr("Next long break in %1").arg(duration(known(scheduler.secondsUntilNextLongBreak()), detail));
+}
+
 StatusReport statusReport(const BreakScheduler& scheduler, StatusReport::Detail detail)
 {
     StatusReport report;
@@ -87,16 +97,13 @@ StatusReport statusReport(const BreakScheduler& scheduler, StatusReport::Detail 
     } else {
         report.pauseLeft = known(scheduler.pauseSecondsLeft());
     }
+    report.tooltip = statusTooltip(scheduler, detail);
     if (scheduler.isRunning() && scheduler.isHeld())
         report.heldReason = Presence::name(scheduler.holdReason());
 
     if (report.state == QLatin1String("paused")) {
-        report.tooltip = tr("RespiteKeeper - Paused");
         report.text = report.pauseLeft ? tr("Paused: %1 min").arg(minutesUp(*report.pauseLeft)) : tr("Paused");
     } else {
-        report.tooltip = titleLine(scheduler.holdReason()) + QLatin1Char('\n') +
-                         tr("Next micro break in %1").arg(duration(report.nextMicroBreak, detail)) + QLatin1Char('\n') +
-                         tr("Next long break in %1").arg(duration(report.nextLongBreak, detail));
         const int next = std::min(report.nextMicroBreak.value_or(INT_MAX), report.nextLongBreak.value_or(INT_MAX));
         if (report.state == QLatin1String("warning"))
             report.text = tr("Break soon");

@@ -36,3 +36,6 @@ struct StatusReport
 StatusReport statusReport(const BreakScheduler& scheduler, StatusReport::Detail detail);
 // The state alone: working, warning, break, postponed, paused or held.
 QString statusState(const BreakScheduler& scheduler);
+// The tray's tooltip alone: the first line (the program, or why a break is held)
+// and the times to the next breaks.
+QString statusTooltip(const BreakScheduler& scheduler, StatusReport::Detail detail);

@@ -198,7 +198,7 @@ void SystemTrayIcon::showTooltip(std::pair<int, int> seconds)
 {
     m_tooltipSeconds = seconds;
     // While a break is held, the first line says why.
-    m_trayIcon.setToolTip(statusReport(*m_scheduler, StatusReport::Detail::Seconds).tooltip);
+    m_trayIcon.setToolTip(statusTooltip(*m_scheduler, StatusReport::Detail::Seconds));
     if (m_scheduler->isRunning() && !m_tooltipTimer.isActive())
         m_tooltipTimer.start();
     else if (!m_scheduler->isRunning())
