@@ -16,7 +16,14 @@ gives() { # CODE ARGS...: the exit code, with one line on stderr unless 0
         { echo "'${*:2}' gave $CODE: $ERR" >&2; false; }
 }
 state_is() { run --status --json && [ "$(jq -r .state <<<"$OUT")" = "$1" ]; }
-copies() { pgrep -fc "^$RK_PROGRAM( |$)" || true; }
+# Copies of the program in this test's HOME: other tests run the same program beside it.
+copies() {
+    local pid count=0
+    for pid in $(pgrep -f "^$RK_PROGRAM( |$)"); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "HOME=$HOME" && count=$((count + 1))
+    done
+    echo "$count"
+}
 
 check "without a running copy: exit 1 and one line" eval 'gives 1 --status && [[ $ERR == *"not running"* ]]'
 check "a command never starts a copy" eval 'gives 1 --pause 30m && [ "$(copies)" = 0 ] && no "$TRAY"'

@@ -22,8 +22,16 @@ settings() { # KEY=VALUE...: the stored settings, before the program starts
     reg delete "$KEY" /f >/dev/null
     for pair in version=2 autoStartAtBoot=true "$@"; do reg add "$KEY" /v "${pair%%=*}" /d "${pair#*=}" /f >/dev/null; done
 }
-copies() { pgrep -fc '[R]espiteKeeper\.exe$' || true; }
-stop_all() { pkill -f '[R]espiteKeeper\.exe$'; rk_wait_for 10 test "$(copies)" = 0; }
+# The program's copies in this run's Wine prefix only: another run on the machine, in
+# a prefix of its own, is not this one's to count or end.
+own_copies() {
+    local pid
+    for pid in $(pgrep -f '[R]espiteKeeper\.exe$'); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+    done
+}
+copies() { own_copies | wc -l; }
+stop_all() { own_copies | xargs -r kill; rk_wait_for 10 test "$(copies)" = 0; }
 wine_end() { stop_all; /usr/lib/wine/wineserver -k 2>/dev/null; }
 trap 'wine_end; e2e_end' EXIT
 
