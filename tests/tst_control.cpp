@@ -2,6 +2,7 @@
 #include "app/ControlCommand.h"
 #include "app/ControlRequests.h"
 #include "app/RemoteControl.h"
+#include "i18n/CustomTranslator.h"
 #include "platform/InstanceChannel.h"
 
 #include <QJsonDocument>
@@ -143,6 +144,13 @@ private slots:
         status = json(copy.ask("RK1 status json").mid(3));
         QVERIFY(status["state"] == "paused" && status["pauseLeft"] == 1800 && status["nextMicroBreak"].isNull() &&
                 status["percentage"] == 0 && status["text"] == "Paused: 30 min");
+        {
+            // In the user's language.
+            CustomTranslator chinese("zh");
+            QCoreApplication::installTranslator(&chinese);
+            status = json(copy.ask("RK1 status json").mid(3));
+            QCOMPARE(status["text"].toString(), QStringLiteral("已暂停：30 分钟"));
+        }
         QCOMPARE(copy.ask("RK1 break micro"), "error the breaks are paused; resume them first\n");
         QCOMPARE(copy.ask("RK1 pause 90000"), "error a pause lasts from 1 second to 24 hours\n");
         QCOMPARE(copy.scheduler.pauseSecondsLeft(), 1800);

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QWidget>
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -112,7 +113,7 @@ QByteArray ControlRequests::answerCommand(const QByteArray& command, const QByte
             m_control->status(command == "follow" ? StatusReport::Detail::Minutes : StatusReport::Detail::Seconds);
         if (command == "follow") {
             m_server.keep(client);
-            m_followers.push_back({client, json, report});
+            m_followers.push_back({client, json, m_control->statusKey()});
             // Looked at in the scheduler's own wake-ups while someone follows.
             m_control->watchTimes(true);
         }
@@ -130,17 +131,22 @@ void ControlRequests::showChanges()
 {
     if (m_followers.empty() || !m_control)
         return;
-    const StatusReport report = m_control->status(StatusReport::Detail::Minutes);
+    // Looked at in every wake-up while someone follows: the key alone, and the
+    // lines only when it changed.
+    const StatusKey key = m_control->statusKey();
+    std::optional<StatusReport> report;
     // A client that is gone is forgotten within answer(), through clientGone.
     const std::vector<Follower> followers = m_followers;
     for (const Follower& follower : followers) {
-        if (follower.shown.showsSameAs(report))
+        if (follower.shown == key)
             continue;
-        if (m_server.answer(follower.client, statusLine(report, follower.json))) {
+        if (!report)
+            report = m_control->status(StatusReport::Detail::Minutes);
+        if (m_server.answer(follower.client, statusLine(*report, follower.json))) {
             const auto it = std::find_if(m_followers.begin(), m_followers.end(),
                                          [&](const Follower& f) { return f.client == follower.client; });
             if (it != m_followers.end())
-                it->shown = report;
+                it->shown = key;
         }
     }
 }

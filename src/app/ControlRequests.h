@@ -32,7 +32,7 @@ private:
     {
         quintptr client = 0;
         bool json = false;
-        StatusReport shown;
+        StatusKey shown; // what its last line showed
     };
 
     void onRequest(const QByteArray& request, quintptr client);

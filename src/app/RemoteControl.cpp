@@ -85,3 +85,8 @@ StatusReport RemoteControl::status(StatusReport::Detail detail) const
 {
     return statusReport(m_scheduler, detail);
 }
+
+StatusKey RemoteControl::statusKey() const
+{
+    return ::statusKey(m_scheduler);
+}

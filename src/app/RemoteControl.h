@@ -44,6 +44,7 @@ public:
     // paused or held.
     QString state() const;
     StatusReport status(StatusReport::Detail detail) const;
+    StatusKey statusKey() const;
     // Whether timesChanged() is told; off, the scheduler's wake-ups pass unseen.
     void watchTimes(bool watch);
 

@@ -87,6 +87,19 @@ QString statusTooltip(const BreakScheduler& scheduler, StatusReport::Detail deta
            tr("Next long break in %1").arg(duration(known(scheduler.secondsUntilNextLongBreak()), detail));
 }
 
+StatusKey statusKey(const BreakScheduler& scheduler)
+{
+    StatusKey key{statusState(scheduler), scheduler.isRunning() ? scheduler.holdReason() : QuietReason::None, 0};
+    if (!scheduler.isRunning()) {
+        key.minutes = minutesUp(std::max(0, scheduler.pauseSecondsLeft()));
+    } else if (key.state == QLatin1String("working") || key.state == QLatin1String("postponed")) {
+        const int micro = scheduler.secondsUntilNextMicroBreak(), longBreak = scheduler.secondsUntilNextLongBreak();
+        const int next = std::min(micro < 0 ? INT_MAX : micro, longBreak < 0 ? INT_MAX : longBreak);
+        key.minutes = next == INT_MAX ? 0 : minutesUp(next);
+    }
+    return key;
+}
+
 StatusReport statusReport(const BreakScheduler& scheduler, StatusReport::Detail detail)
 {
     StatusReport report;
@@ -101,19 +114,17 @@ StatusReport statusReport(const BreakScheduler& scheduler, StatusReport::Detail 
     if (scheduler.isRunning() && scheduler.isHeld())
         report.heldReason = Presence::name(scheduler.holdReason());
 
-    if (report.state == QLatin1String("paused")) {
-        report.text = report.pauseLeft ? tr("Paused: %1 min").arg(minutesUp(*report.pauseLeft)) : tr("Paused");
-    } else {
-        const int next = std::min(report.nextMicroBreak.value_or(INT_MAX), report.nextLongBreak.value_or(INT_MAX));
-        if (report.state == QLatin1String("warning"))
-            report.text = tr("Break soon");
-        else if (report.state == QLatin1String("break"))
-            report.text = tr("On a break");
-        else if (report.state == QLatin1String("held"))
-            report.text = tr("Break held");
-        else
-            report.text = tr("%1 min").arg(next == INT_MAX ? 0 : minutesUp(next));
-    }
+    const StatusKey key = statusKey(scheduler);
+    if (report.state == QLatin1String("paused"))
+        report.text = report.pauseLeft ? tr("Paused: %1 min").arg(key.minutes) : tr("Paused");
+    else if (report.state == QLatin1String("warning"))
+        report.text = tr("Break soon");
+    else if (report.state == QLatin1String("break"))
+        report.text = tr("On a break");
+    else if (report.state == QLatin1String("held"))
+        report.text = tr("Break held");
+    else
+        report.text = tr("%1 min").arg(key.minutes);
 
     const int period = scheduler.periodSeconds();
     if (report.state == QLatin1String("working") || report.state == QLatin1String("postponed"))
@@ -152,9 +163,4 @@ QString StatusReport::toLine() const
     else if (state == QLatin1String("postponed"))
         parts[0] = tr("Postponed");
     return parts.join(QStringLiteral("; "));
-}
-
-bool StatusReport::showsSameAs(const StatusReport& other) const
-{
-    return state == other.state && text == other.text && heldReason == other.heldReason;
 }

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QString>
+
+#include "platform/Presence.h"
 #include <optional>
 
 class BreakScheduler;
@@ -28,10 +30,24 @@ struct StatusReport
     QByteArray toJson() const;
     // One line: the state and the times to the next breaks.
     QString toLine() const;
-    // What a following client is shown again only when it changes: the state and
-    // the text, so a line a minute at most while the state stays.
-    bool showsSameAs(const StatusReport& other) const;
 };
+
+// What a following client is shown again only when it changes: the state, why a
+// break is held, and the whole minutes of the text, so a line a minute at most
+// while the state stays. Cheap to take: no text is made for it.
+struct StatusKey
+{
+    QString state;
+    QuietReason reason = QuietReason::None;
+    int minutes = 0;
+    bool operator==(const StatusKey& other) const
+    {
+        return state == other.state && reason == other.reason && minutes == other.minutes;
+    }
+    bool operator!=(const StatusKey& other) const { return !(*this == other); }
+};
+
+StatusKey statusKey(const BreakScheduler& scheduler);
 
 StatusReport statusReport(const BreakScheduler& scheduler, StatusReport::Detail detail);
 // The state alone: working, warning, break, postponed, paused or held.
