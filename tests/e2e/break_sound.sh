@@ -3,7 +3,8 @@
 # WirePlumber, PipeWire's PulseAudio server and a silent speaker. With the sounds
 # off, a whole break plays nothing and libcanberra is never loaded; with them on,
 # the program's playback stream shows at the break's start ("bell") and at its end
-# ("complete"), libcanberra loaded only then. Skipped where pipewire cannot start.
+# ("complete"), libcanberra loaded only then. Where the sound server cannot be
+# reached, one line in the log for two breaks. Skipped where pipewire cannot start.
 source "$(dirname "$0")/lib.sh" "$@"
 start() { "$@" >>"$E2E_TMP/$(basename "$1").log" 2>&1 & E2E_PIDS+=($!); }
 NODES=$E2E_TMP/pw-mon.log
@@ -55,3 +56,9 @@ check "its end plays \"complete\", the screen gone" eval 'rk_wait_for 30 played 
 check "libcanberra is loaded now" canberra_loaded "$program"
 check "--diagnose names the sounds and finds the server" eval '"$RK_PROGRAM" --diagnose 2>&1 |
     grep -q "^break sound: libcanberra, .*a sound server or device is there (.*respitekeeper-canberra.so)$"'
+stop_program "$program"
+
+PULSE_SERVER=unix:$E2E_TMP/none CANBERRA_DRIVER=pulse start_program
+program=$E2E_LAST_PID
+check "no sound server: two breaks, one line in the log, the program running" eval 'one_break &&
+    test "$(grep -c "^No break sound: " "$E2E_TMP/program.log")" = 1 && alive "$program"'
