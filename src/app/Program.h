@@ -3,9 +3,9 @@
 #include <memory>
 
 class AutoStartEntry;
-class BreakSound;
 class BreakOverlay;
 class BreakScheduler;
+class BreakSound;
 class CustomTranslator;
 class Presence;
 class QObject;
