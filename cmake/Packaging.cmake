@@ -13,8 +13,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://example.org/respitekeeper)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The libraries the program links come from dpkg-shlibdeps; the tray icons are SVG
-# images, drawn by Qt's SVG image plugin, which is loaded at run time.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+# images, drawn by Qt's SVG image plugin, which is loaded at run time. The break
+# sounds are the freedesktop theme's, played by libcanberra through its PulseAudio
+# back end (PipeWire speaks that protocol too), also loaded at run time.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, libcanberra0, libcanberra-pulse, sound-theme-freedesktop")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "reminds you to take regular breaks from the screen")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "RespiteKeeper sits in the system tray and counts working time down to short
 micro breaks and long breaks. A popup counts down before each break; a

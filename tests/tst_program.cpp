@@ -1,4 +1,6 @@
 #include "TestHelpers.h"
+#include "app/Wiring.h"
+#include "platform/BreakSound.h"
 
 // The program's objects as start-up builds and connects them.
 class TestProgram : public QObject
@@ -27,6 +29,35 @@ private slots:
                  QStringLiteral("- - - Postponed, - overlay held OnBreak"));
         child<QPushButton>(p.program.breakOverlay.get(), "postponeButton")->click();
         QCOMPARE(after(0), QStringLiteral("- - - Postponed"));
+    }
+
+    // Sounds only while the setting is on: at each break's start, and at the end of
+    // a break that ran its time, not of one postponed or paused.
+    void breakSoundsFollowTheSettingAndHowTheBreakEnds()
+    {
+        struct Recorder : BreakSound
+        {
+            QStringList played;
+            void play(Event event) override { played << (event == Event::BreakStarted ? "start" : "end"); }
+            QString description() const override { return {}; }
+        } sound;
+        LoadedSettings s;
+        BreakScheduler scheduler(s.settings.breakRhythm());
+        ManualClock clock;
+        clock.drive(scheduler);
+        connectBreakSound(s.settings, scheduler, sound);
+        scheduler.start();
+        clock.tick(scheduler, 1210 + 20); // a whole break with the sounds off
+        QCOMPARE(sound.played, QStringList());
+        s.settings.setBreakSoundEnabled(true);
+        clock.tick(scheduler, 1210);
+        QCOMPARE(sound.played, QStringList{"start"});
+        clock.tick(scheduler, 20);
+        clock.tick(scheduler, 1210);
+        scheduler.postponeBreak();
+        clock.tick(scheduler, 310);
+        scheduler.pause(1);
+        QCOMPARE(sound.played.join(' '), QStringLiteral("start end start start"));
     }
 
     // Through the program's own wiring: the language switch runs before the windows

@@ -6,7 +6,7 @@ namespace {
 void verifyDefaults(const StoredSettings& stored, const SettingsManager& s)
 {
     QCOMPARE(readFile(stored.path()),
-             "[General]\nautoStartAtBoot=true\nbackgroundColor=#0078d4\nholdBreaksMaxMinutes=60\n"
+             "[General]\nautoStartAtBoot=true\nbackgroundColor=#0078d4\nbreakSoundEnabled=false\nholdBreaksMaxMinutes=60\n"
              "holdBreaksWhenBusy=true\nidlePauseEnabled=true\n"
              "language=system\nlongBreakDuration=300\nlongBreakInterval=3600\nmicroBreakDuration=20\n"
              "microBreakInterval=1200\npostponeEnabled=true\nshowOnAllMonitors=true\n"

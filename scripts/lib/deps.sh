@@ -6,7 +6,7 @@ RK_BUILD_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libqt6svg6
     libgl-dev libxkbcommon-dev libxcb1-dev libxcb-screensaver0-dev libxcb-sync-dev libxcb-xinerama0-dev
     qt6-wayland-dev qt6-base-private-dev qt6-wayland libwayland-dev wayland-protocols plasma-wayland-protocols
-    libpipewire-0.3-dev libpulse-dev
+    libpipewire-0.3-dev libpulse-dev libcanberra-dev
 )
 # A virtual display with a tray, and fonts for both languages.
 RK_DISPLAY_PACKAGES=(xvfb xauth jwm x11-utils fonts-dejavu-core fonts-wqy-microhei)
@@ -17,7 +17,8 @@ RK_DISPLAY_PACKAGES=(xvfb xauth jwm x11-utils fonts-dejavu-core fonts-wqy-microh
 # Win32 units).
 RK_TEST_PACKAGES=(procps xdotool imagemagick xserver-xorg-core xserver-xorg-video-dummy icewm
     sway wtype grim jq kwin-wayland weston dbus-daemon python3-dbusmock libglib2.0-bin
-    pipewire pipewire-bin wireplumber pulseaudio-utils
+    pipewire pipewire-bin wireplumber pulseaudio-utils pipewire-pulse
+    libcanberra0 libcanberra-pulse sound-theme-freedesktop
     desktop-file-utils appstream lintian dpkg-dev file
     g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64)
 

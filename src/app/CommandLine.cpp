@@ -2,6 +2,7 @@
 
 #include "ControlCommand.h"
 #include "platform/AutoStartEntry.h"
+#include "platform/BreakSound.h"
 #include "platform/Console.h"
 #include "platform/FullScreenCover.h"
 #include "platform/InputHold.h"
@@ -64,9 +65,13 @@ void printDiagnosis(int& argc, char** argv)
         line("break screen", coverDescription());
         const QString tray = systemTrayKind();
         line("system tray", tray.isEmpty() ? QStringLiteral("none now") : tray);
+        line("break sound", createBreakSound()->description());
     } else {
         line("platform", QStringLiteral("none: no display (neither DISPLAY nor WAYLAND_DISPLAY is set; ") + session +
                              QLatin1Char(')'));
+        // Its module is found from the program's folder.
+        QCoreApplication app(argc, argv);
+        line("break sound", createBreakSound()->description());
     }
     const QString settings = QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("RespiteKeeper"),
                                        QStringLiteral("RespiteKeeper"))

@@ -6,6 +6,7 @@
 #include "i18n/CustomTranslator.h"
 #include "i18n/LanguageSwitch.h"
 #include "platform/AutoStartEntry.h"
+#include "platform/BreakSound.h"
 #include "platform/ControlBus.h"
 #include "platform/Presence.h"
 #include "scheduling/BreakScheduler.h"
@@ -26,6 +27,7 @@ Program::Program()
     // The first translator is in place before any window exists.
     applyLanguage(translator, settings->language());
 
+    breakSound = createBreakSound();
     breakScheduler = std::make_unique<BreakScheduler>(settings->breakRhythm());
     presence = createPresence(BreakScheduler::IdleLimitMs + 1);
     breakScheduler->setPresence(presence.get());
@@ -35,6 +37,7 @@ Program::Program()
     shutdownWarning = std::make_unique<WarningDialog>();
     shutdownScheduler = std::make_unique<ShutdownScheduler>(settings->shutdownTime());
     connectBreakScreens(*breakScheduler, *breakWarning, *breakOverlay);
+    connectBreakSound(*settings, *breakScheduler, *breakSound);
     connectShutdownWarning(*shutdownScheduler, *shutdownWarning);
     connectBreakMessages(*settings, *breakScheduler, *breakOverlay);
 

@@ -5,6 +5,7 @@
 class AutoStartEntry;
 class BreakOverlay;
 class BreakScheduler;
+class BreakSound;
 class CustomTranslator;
 class Presence;
 class QObject;
@@ -31,6 +32,8 @@ struct Program
     CustomTranslator* translator = nullptr; // the installed one; the language switch replaces it
     std::unique_ptr<SettingsManager> settings;
     std::unique_ptr<AutoStartEntry> autoStartEntry;
+    // Before the scheduler, which plays it: it goes after the scheduler.
+    std::unique_ptr<BreakSound> breakSound;
     // Before the scheduler, which watches it: it goes after the scheduler.
     std::unique_ptr<Presence> presence;
     std::unique_ptr<BreakScheduler> breakScheduler;

@@ -2,6 +2,7 @@
 
 #include "i18n/LanguageSwitch.h"
 #include "platform/AutoStartEntry.h"
+#include "platform/BreakSound.h"
 #include "scheduling/BreakScheduler.h"
 #include "settings/BreakMessages.h"
 #include "settings/SettingsManager.h"
@@ -21,6 +22,22 @@ void connectBreakScreens(BreakScheduler& scheduler, WarningDialog& breakWarning,
     QObject::connect(&scheduler, &BreakScheduler::breakFinished, &overlay, &BreakOverlay::hideBreak);
     QObject::connect(&breakWarning, &WarningDialog::postponeRequested, &scheduler, &BreakScheduler::postponeBreak);
     QObject::connect(&overlay, &BreakOverlay::postponeRequested, &scheduler, &BreakScheduler::postponeBreak);
+}
+
+void connectBreakSound(const SettingsManager& settings, BreakScheduler& scheduler, BreakSound& sound)
+{
+    const auto play = [store = &settings, player = &sound](BreakSound::Event event) {
+        if (store->breakSoundEnabled())
+            player->play(event);
+    };
+    QObject::connect(&scheduler, &BreakScheduler::breakStarted, &scheduler,
+                     [play] { play(BreakSound::Event::BreakStarted); });
+    // A break that ran its time is over by then; one ended early is not, or has
+    // become a postponement or a pause.
+    QObject::connect(&scheduler, &BreakScheduler::breakFinished, &scheduler, [play, breaks = &scheduler] {
+        if (breaks->state() == BreakScheduler::Working)
+            play(BreakSound::Event::BreakEnded);
+    });
 }
 
 void connectShutdownWarning(ShutdownScheduler& scheduler, WarningDialog& shutdownWarning)

@@ -3,6 +3,7 @@
 class AutoStartEntry;
 class BreakOverlay;
 class BreakScheduler;
+class BreakSound;
 class CustomTranslator;
 class SettingsManager;
 class ShutdownScheduler;
@@ -15,6 +16,11 @@ class WarningDialog;
 // The break warning popup and the break overlay follow the break scheduler, and
 // Postpone on either goes back to it.
 void connectBreakScreens(BreakScheduler& scheduler, WarningDialog& breakWarning, BreakOverlay& overlay);
+
+// While its setting is on, a sound at each break's start and at the end of a break
+// that ran its time. A break the user ends (Postpone, a pause, a test break in its
+// place) ends without one: the user is at the screen and knows.
+void connectBreakSound(const SettingsManager& settings, BreakScheduler& scheduler, BreakSound& sound);
 
 // The shutdown warning popup counts down to the shutdown, and its Postpone delays it.
 void connectShutdownWarning(ShutdownScheduler& scheduler, WarningDialog& shutdownWarning);

@@ -26,6 +26,7 @@ class SettingsManager : public QObject
     Q_PROPERTY(bool idlePauseEnabled READ idlePauseEnabled WRITE setIdlePauseEnabled NOTIFY settingsChanged)
     Q_PROPERTY(bool holdBreaksWhenBusy READ holdBreaksWhenBusy WRITE setHoldBreaksWhenBusy NOTIFY settingsChanged)
     Q_PROPERTY(int holdBreaksMaxMinutes READ holdBreaksMaxMinutes WRITE setHoldBreaksMaxMinutes NOTIFY settingsChanged)
+    Q_PROPERTY(bool breakSoundEnabled READ breakSoundEnabled WRITE setBreakSoundEnabled NOTIFY settingsChanged)
     Q_PROPERTY(QString language READ language WRITE setLanguage NOTIFY settingsChanged)
     Q_PROPERTY(QColor backgroundColor READ backgroundColor WRITE setBackgroundColor NOTIFY settingsChanged)
     Q_PROPERTY(bool shutdownEnabled READ shutdownEnabled WRITE setShutdownEnabled NOTIFY settingsChanged)
@@ -66,6 +67,7 @@ public:
     bool idlePauseEnabled() const { return value(Setting::IdlePauseEnabled).toBool(); }
     bool holdBreaksWhenBusy() const { return value(Setting::HoldBreaksWhenBusy).toBool(); }
     int holdBreaksMaxMinutes() const { return value(Setting::HoldBreaksMaxMinutes).toInt(); }
+    bool breakSoundEnabled() const { return value(Setting::BreakSoundEnabled).toBool(); }
     QString language() const { return value(Setting::Language).toString(); }
     QColor backgroundColor() const { return value(Setting::BackgroundColor).value<QColor>(); }
     bool shutdownEnabled() const { return value(Setting::ShutdownEnabled).toBool(); }
@@ -82,6 +84,7 @@ public:
     void setIdlePauseEnabled(bool enabled) { setValue(Setting::IdlePauseEnabled, enabled); }
     void setHoldBreaksWhenBusy(bool enabled) { setValue(Setting::HoldBreaksWhenBusy, enabled); }
     void setHoldBreaksMaxMinutes(int minutes) { setValue(Setting::HoldBreaksMaxMinutes, minutes); }
+    void setBreakSoundEnabled(bool enabled) { setValue(Setting::BreakSoundEnabled, enabled); }
     void setLanguage(const QString& language) { setValue(Setting::Language, language); }
     void setBackgroundColor(const QColor& color) { setValue(Setting::BackgroundColor, color); }
     void setShutdownEnabled(bool enabled) { setValue(Setting::ShutdownEnabled, enabled); }

@@ -69,6 +69,7 @@ const std::array<SettingRow, SettingCount>& settingsTable()
         {Setting::IdlePauseEnabled, "idlePauseEnabled", true, parseBoolean},
         {Setting::HoldBreaksWhenBusy, "holdBreaksWhenBusy", true, parseBoolean},
         {Setting::HoldBreaksMaxMinutes, "holdBreaksMaxMinutes", 60, parseInteger, 1, 5, 240, true},
+        {Setting::BreakSoundEnabled, "breakSoundEnabled", false, parseBoolean},
         {Setting::Language, "language", QStringLiteral("system"), parseText},
         {Setting::BackgroundColor, "backgroundColor", QColor(0, 120, 212), parseColor},
         {Setting::ShutdownEnabled, "shutdownEnabled", false, parseBoolean},

@@ -17,6 +17,7 @@ enum class Setting {
     IdlePauseEnabled,
     HoldBreaksWhenBusy,
     HoldBreaksMaxMinutes,
+    BreakSoundEnabled,
     Language,
     BackgroundColor,
     ShutdownEnabled,

@@ -116,6 +116,7 @@ std::vector<SettingsDialog::Field> SettingsDialog::fields() const
         {Setting::IdlePauseEnabled, m_idlePauseCheckBox, 1},
         {Setting::HoldBreaksWhenBusy, m_holdBreaksCheckBox, 1},
         {Setting::HoldBreaksMaxMinutes, m_holdMaxSpin, 1},
+        {Setting::BreakSoundEnabled, m_breakSoundCheckBox, 1},
         {Setting::Language, m_languageCombo, 1},
         {Setting::ShutdownEnabled, m_shutdownEnabledCheckBox, 1},
         {Setting::ShutdownHour, m_shutdownHourSpin, 1},

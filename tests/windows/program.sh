@@ -46,8 +46,10 @@ check "the silent installer puts the program and its uninstall entry in place" \
 RK_PROGRAM=$E2E_TMP/program
 printf '#!/bin/sh\nexec %s "%s"\n' "$W" "$app" >"$RK_PROGRAM" && chmod +x "$RK_PROGRAM"
 
-# A break every few seconds, and another program of the session to type into.
-settings microBreakInterval=3 microBreakDuration=20 backgroundColor=#2e7d32 idlePauseEnabled=false
+# A break every few seconds, with its sounds, and another program of the session to
+# type into.
+settings microBreakInterval=3 microBreakDuration=20 backgroundColor=#2e7d32 idlePauseEnabled=false \
+    breakSoundEnabled=true
 "$W" "$recorder_exe" 'C:\keys.txt' >/dev/null 2>&1 &
 keys=$WINEPREFIX/drive_c/keys.txt
 start_program

@@ -1,8 +1,9 @@
 // The plain Win32 units (no Qt inside), run under Wine: the Run key value, the
-// input hold, the last-input time, the shutdown sequence with stand-ins, the
-// single-instance pipe's name, and the presence's privacy store scan, notification
+// input hold, the last-input time, the shutdown sequence and the break sounds with
+// stand-ins, the single-instance pipe's name, and the presence's privacy store scan, notification
 // state and lock and sleep notices. Prints a line per check and "windows: N passed, N failed".
 #include "platform/TickDifference.h"
+#include "platform/windows/win_breaksound.h"
 #include "platform/windows/win_consentstore.h"
 #include "platform/windows/win_inputhold.h"
 #include "platform/windows/win_instancename.h"
@@ -13,6 +14,8 @@
 #include "platform/windows/win_shutdown.h"
 
 #include <windows.h>
+
+#include <mmsystem.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -156,6 +159,29 @@ void testShutdown()
     check("the privilege steps run here and report success", winEnableShutdownPrivilege());
 }
 
+std::vector<std::wstring> s_sounds;
+DWORD s_soundFlags = 0;
+BOOL s_soundStarts = TRUE;
+BOOL WINAPI fakePlaySound(LPCWSTR sound, HMODULE module, DWORD flags)
+{
+    s_sounds.push_back(module ? L"a module's resource" : sound);
+    s_soundFlags = flags;
+    return s_soundStarts;
+}
+
+void testBreakSound()
+{
+    const bool played = winPlayBreakSound(true, &fakePlaySound) && winPlayBreakSound(false, &fakePlaySound);
+    check("one sound per event, by the scheme's alias, played asynchronously without a default beep",
+          played && s_sounds == std::vector<std::wstring>{L"SystemNotification", L"SystemAsterisk"} &&
+              s_soundFlags == (SND_ALIAS | SND_ASYNC | SND_NODEFAULT));
+    s_soundStarts = FALSE;
+    check("a sound that cannot start is said", !winPlayBreakSound(true, &fakePlaySound) && s_sounds.size() == 3);
+    const DWORD start = GetTickCount();
+    winPlayBreakSound(true, &PlaySoundW);
+    check("the system's PlaySound returns at once", GetTickCount() - start < 1000);
+}
+
 // A device key laid out as the privacy store's, in a key of the test's own.
 const wchar_t* const TestDevice = L"Software\\RespiteKeeperTest\\microphone";
 void setUse(const wchar_t* program, unsigned long long start, unsigned long long stop)
@@ -294,6 +320,7 @@ int main()
     testRunKey();
     testInputHold();
     testShutdown();
+    testBreakSound();
     testConsentStore();
     testNotificationState();
     testSessionNotices();
