@@ -21,11 +21,11 @@ template <typename Work> void measure(const char* what, int runs, Work work)
         QElapsedTimer timer;
         timer.start();
         work();
-        times.push_back(timer.nsecsElapsed() / 1000);
+        times.push_back(timer.nsecsElapsed());
     }
     std::sort(times.begin(), times.end());
-    std::printf("%-44s median %8lld us   slowest %8lld us   (%d runs)\n", what, times[times.size() / 2], times.back(),
-                runs);
+    std::printf("%-44s median %9.1f us   slowest %9.1f us   (%d runs)\n", what, times[times.size() / 2] / 1000.0,
+                times.back() / 1000.0, runs);
 }
 
 } // namespace

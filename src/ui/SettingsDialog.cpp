@@ -1,5 +1,6 @@
 #include "SettingsDialog.h"
 
+#include "history/HistoryFile.h"
 #include "settings/SettingsManager.h"
 
 #include <QColorDialog>
@@ -24,6 +25,9 @@ void SettingsDialog::setVisible(bool visible)
 {
     if (visible)
         ensureBuilt();
+    // Shown again on the History tab: the history has grown meanwhile.
+    if (visible && !isVisible() && tabWidget->currentWidget() == historyTab)
+        showHistory();
     QDialog::setVisible(visible);
 }
 
@@ -64,8 +68,21 @@ void SettingsDialog::ensureBuilt()
     connect(m_holdBreaksCheckBox, &QCheckBox::toggled, m_holdMaxLabel, &QWidget::setEnabled);
     m_holdMaxSpin->setEnabled(false);
     m_holdMaxLabel->setEnabled(false);
+    connect(tabWidget, &QTabWidget::currentChanged, this, [this] {
+        if (tabWidget->currentWidget() == historyTab)
+            showHistory();
+    });
 
     loadSettings();
+}
+
+void SettingsDialog::showHistory()
+{
+    const QDate today = QDate::currentDate();
+    const DayTallies days = HistoryFile::read(HistoryFile::defaultPath(), today.addDays(1 - HistoryChart::Days));
+    m_historyChart->setHistory(days, today);
+    const DayTally now = days.value(today);
+    m_historyTodayLabel->setText(tr("Today: %1 of %2 breaks taken").arg(now.taken).arg(now.taken + now.cutShort));
 }
 
 // Texts the form does not set: the contact link and the unit suffixes. A key of
@@ -215,4 +232,6 @@ void SettingsDialog::changeEvent(QEvent* event)
     }
     retranslateUi(this);
     setLocalTexts();
+    if (tabWidget->currentWidget() == historyTab)
+        showHistory();
 }

@@ -52,6 +52,8 @@ private:
     void setLocalTexts();
     void onMicroIntervalChanged(int minutes);
     void onLongIntervalChanged(int minutes);
+    // Reads the history file, each time the History tab is opened.
+    void showHistory();
 
     SettingsManager* m_settings;
     QLabel* m_saveErrorLabel = nullptr;
