@@ -117,7 +117,7 @@ private slots:
         const QDate today(2026, 3, 10);
         QVERIFY(writeFile(path, HistoryFile::header() + day(today, "taken 0, postponed 1, held 12, worked 60") +
                                     "2026-03-10\tnonsense\n2026-03-10\t12:00:00\tworked\t1" +
-                                    "\n2026-03-10\t12:00:00\tta"));
+                                    "\n2026-03-10\t12:00:00\tworked\t3"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^History: 2 damaged line\\(s\\) in .* skipped$"));
         QCOMPARE(HistoryFile::read(path), (DayTallies{{today, DayTally{1, 1, 0, 1, 12, 61}}}));
         QTest::failOnWarning(QRegularExpression("damaged"));

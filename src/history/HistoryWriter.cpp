@@ -51,10 +51,11 @@ private:
         if (m_file.size() == 0) {
             m_file.write(HistoryFile::header());
         } else {
-            // A line that a crash cut off is finished, so that it stays apart from the next.
+            // A line that a crash cut off is ended with a field that no line has, so
+            // that it stays apart from the next and is never read as whole.
             QFile check(m_file.fileName());
             if (check.open(QIODevice::ReadOnly) && check.seek(check.size() - 1) && check.read(1) != "\n")
-                m_file.write("\n");
+                m_file.write("\t(cut off)\n");
         }
         return true;
     }

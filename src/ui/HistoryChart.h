@@ -38,11 +38,11 @@ private:
     enum Series { Taken, Postponed, CutShort, SeriesCount };
     struct Layout
     {
-        QRectF bars;   // where the bars stand, on its bottom edge
-        QRectF work;   // the working-time line's band
-        qreal column;  // the width of one day
-        int top;       // the count at the top of the bars' band
-        qreal topWork; // the hours at the top of the line's band
+        QRectF bars;       // where the bars stand, on its bottom edge
+        QRectF work;       // the working-time line's band
+        qreal column = 1;  // the width of one day
+        int top = 1;       // the count at the top of the bars' band
+        qreal topWork = 1; // the hours at the top of the line's band
     };
     Layout layout() const;
     QRectF barRect(const Layout& l, int day, int series) const;

@@ -82,10 +82,17 @@ void SettingsDialog::showHistory()
     const DayTallies days = HistoryFile::read(HistoryFile::defaultPath(), today.addDays(1 - HistoryChart::Days));
     m_historyChart->setHistory(days, today);
     const DayTally now = days.value(today);
-    m_historyTodayLabel->setText(tr("Today: %1 of %2 breaks taken").arg(now.taken).arg(now.taken + now.cutShort));
+    m_todayTaken = now.taken;
+    m_todayBreaks = now.taken + now.cutShort;
+    showToday();
 }
 
-// Texts the form does not set: the contact link and the unit suffixes. A key of
+void SettingsDialog::showToday()
+{
+    m_historyTodayLabel->setText(tr("Today: %1 of %2 breaks taken").arg(m_todayTaken).arg(m_todayBreaks));
+}
+
+// Texts the form does not set: the contact link, the unit suffixes and today's breaks. A key of
 // the translation files cannot begin with a blank, so the blank is joined here.
 void SettingsDialog::setLocalTexts()
 {
@@ -103,6 +110,7 @@ void SettingsDialog::setLocalTexts()
     m_holdMaxSpin->setSuffix(minutes);
     m_saveErrorLabel->setText(
         tr("Could not save the settings to %1. The changes apply only until you quit.").arg(m_settings->location()));
+    showToday();
 }
 
 void SettingsDialog::onMicroIntervalChanged(int minutes)
@@ -232,6 +240,4 @@ void SettingsDialog::changeEvent(QEvent* event)
     }
     retranslateUi(this);
     setLocalTexts();
-    if (tabWidget->currentWidget() == historyTab)
-        showHistory();
 }
