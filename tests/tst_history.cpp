@@ -183,6 +183,13 @@ private slots:
         }
         QCOMPARE(scheduler.completedBreaks(), 2);
         QVERIFY(HistoryFile::read(path).isEmpty());
+        // A full disk, likewise.
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^History: cannot write .*full.txt"));
+        const FullDisk full;
+        HistoryWriter writer(dir.filePath(QStringLiteral("full.txt")));
+        for (int i = 0; i < 3; ++i)
+            writer.append(HistoryFile::line(QDateTime::currentDateTime(), HistoryFile::Event::Taken, 0));
+        writer.waitForWrites();
     }
 };
 
