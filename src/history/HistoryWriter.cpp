@@ -84,29 +84,40 @@ HistoryWriter::HistoryWriter(const QString& path)
     m_thread.setObjectName(QStringLiteral("history"));
     m_worker->moveToThread(&m_thread);
     QObject::connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-    m_thread.start(QThread::LowPriority);
 }
 
 HistoryWriter::~HistoryWriter()
 {
+    if (!m_thread.isRunning()) {
+        delete m_worker;
+        return;
+    }
     // Queued after the last lines, so they are written first.
     QMetaObject::invokeMethod(m_worker, [thread = &m_thread] { thread->quit(); });
     m_thread.wait();
 }
 
+// The thread starts with the first work for it: a run without a break has none.
+void HistoryWriter::post(std::function<void(QObject*)> work)
+{
+    if (!m_thread.isRunning())
+        m_thread.start(QThread::LowPriority);
+    QMetaObject::invokeMethod(m_worker, [worker = m_worker, work = std::move(work)] { work(worker); });
+}
+
 void HistoryWriter::append(const QByteArray& line)
 {
-    QMetaObject::invokeMethod(m_worker, [worker = static_cast<Worker*>(m_worker), line] { worker->append(line); });
+    post([line](QObject* worker) { static_cast<Worker*>(worker)->append(line); });
 }
 
 void HistoryWriter::compactIfDue(QDate today)
 {
-    QMetaObject::invokeMethod(m_worker,
-                              [worker = static_cast<Worker*>(m_worker), today] { worker->compactIfDue(today); });
+    post([today](QObject* worker) { static_cast<Worker*>(worker)->compactIfDue(today); });
 }
 
 void HistoryWriter::waitForWrites()
 {
-    QMetaObject::invokeMethod(
-        m_worker, [] {}, Qt::BlockingQueuedConnection);
+    if (m_thread.isRunning())
+        QMetaObject::invokeMethod(
+            m_worker, [] {}, Qt::BlockingQueuedConnection);
 }

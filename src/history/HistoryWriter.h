@@ -4,12 +4,13 @@
 #include <QDate>
 #include <QString>
 #include <QThread>
+#include <functional>
 
 class QObject;
 
-// Appends lines to the history file on a thread of its own, in the order given,
-// so that a slow disk never holds up the program; the file is opened once, for
-// appending. A folder that cannot be written is said once in the log, and the
+// Appends lines to the history file on a thread of its own (started with the
+// first line), in the order given, so that a slow disk never holds up the
+// program; the file is opened once, for appending. A folder that cannot be written is said once in the log, and the
 // lines are then dropped. Destroying it writes what is still queued.
 class HistoryWriter
 {
@@ -29,6 +30,8 @@ public:
     const QString& path() const { return m_path; }
 
 private:
+    void post(std::function<void(QObject*)> work);
+
     const QString m_path;
     QThread m_thread;
     QObject* m_worker;

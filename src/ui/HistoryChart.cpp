@@ -21,7 +21,6 @@ HistoryChart::HistoryChart(QWidget* parent)
     : QWidget(parent)
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
     setHistory({}, QDate::currentDate());
 }
 
