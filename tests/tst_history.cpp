@@ -96,6 +96,23 @@ private slots:
         QCOMPARE(held.events(), "10 worked 1230, 10 held 30");
     }
 
+    // The program as start-up builds it writes into the user's data folder; a break
+    // on screen when it quits is cut short.
+    void programKeepsTheHistory()
+    {
+        {
+            RunningProgram run;
+            run.tick(1200 + 10 + 20 + 1200 + 3);
+        }
+        DayTally all;
+        for (const DayTally& day : HistoryFile::read(HistoryFile::defaultPath())) {
+            all.taken += day.taken;
+            all.cutShort += day.cutShort;
+            all.workedSeconds += day.workedSeconds;
+        }
+        QCOMPARE(all, (DayTally{1, 0, 1, 0, 0, 2400}));
+    }
+
     // The working seconds before midnight belong to the day that ends.
     void dayBoundary()
     {
