@@ -1,4 +1,6 @@
 #include "TestHelpers.h"
+#include "i18n/CustomTranslator.h"
+#include "i18n/LanguageSwitch.h"
 #include "ui/HistoryChart.h"
 
 #include <QHelpEvent>
@@ -115,9 +117,14 @@ private slots:
         QCOMPARE(tabs->tabText(tabs->count() - 1), "History");
         tabs->setCurrentIndex(tabs->count() - 1);
         QCOMPARE(text(&dialog, "m_historyTodayLabel"), "Today: 2 of 3 breaks taken");
-        QVERIFY(child<HistoryChart>(&dialog, "m_historyChart")
-                    ->accessibleDescription()
-                    .endsWith(": 2 taken, 0 postponed, 1 cut short, 0 h 0 min of work"));
+        const HistoryChart* chart = child<HistoryChart>(&dialog, "m_historyChart");
+        QVERIFY(chart->accessibleDescription().endsWith(": 2 taken, 0 postponed, 1 cut short, 0 h 0 min of work"));
+        // In Chinese, from the translation file.
+        CustomTranslator* translator = nullptr;
+        applyLanguage(translator, QStringLiteral("zh"));
+        QTRY_COMPARE(text(&dialog, "m_historyTodayLabel"), "今天：3 次休息中完成了 2 次");
+        QVERIFY(chart->accessibleDescription().endsWith("：完成 2 次，推迟 0 次，打断 1 次，工作 0 小时 0 分钟"));
+        delete translator;
     }
 };
 
