@@ -73,6 +73,7 @@ struct TestSandbox
         const QByteArray root = QFile::encodeName(dir.path());
         QDir().mkdir(dir.path() + QStringLiteral("/runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_CONFIG_HOME", root + "/config");
+        qputenv("XDG_DATA_HOME", root + "/data");
         qputenv("XDG_RUNTIME_DIR", root + "/runtime");
         qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + root + "/no-system-bus");
     }

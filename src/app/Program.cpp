@@ -3,6 +3,7 @@
 #include "ControlRequests.h"
 #include "RemoteControl.h"
 #include "Wiring.h"
+#include "history/HistoryRecorder.h"
 #include "i18n/CustomTranslator.h"
 #include "i18n/LanguageSwitch.h"
 #include "platform/AutoStartEntry.h"
@@ -31,6 +32,7 @@ Program::Program()
     breakScheduler = std::make_unique<BreakScheduler>(settings->breakRhythm());
     presence = createPresence(BreakScheduler::IdleLimitMs + 1);
     breakScheduler->setPresence(presence.get());
+    history = std::make_unique<HistoryRecorder>(*breakScheduler, HistoryFile::defaultPath());
     breakWarning = std::make_unique<WarningDialog>();
     breakWarning->setPostponeEnabled(settings->postponeEnabled());
     breakOverlay = std::make_unique<BreakOverlay>(settings->breakLook());

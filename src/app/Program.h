@@ -7,6 +7,7 @@ class BreakOverlay;
 class BreakScheduler;
 class BreakSound;
 class CustomTranslator;
+class HistoryRecorder;
 class Presence;
 class QObject;
 class RemoteControl;
@@ -37,6 +38,8 @@ struct Program
     // Before the scheduler, which watches it: it goes after the scheduler.
     std::unique_ptr<Presence> presence;
     std::unique_ptr<BreakScheduler> breakScheduler;
+    // Goes before the scheduler: a break still on screen is written as cut short.
+    std::unique_ptr<HistoryRecorder> history;
     std::unique_ptr<WarningDialog> breakWarning;
     std::unique_ptr<BreakOverlay> breakOverlay;
     std::unique_ptr<WarningDialog> shutdownWarning;

@@ -126,6 +126,7 @@ void BreakScheduler::countSecond()
     case Postponed:
         if (userIsAway())
             return;
+        ++m_workedSeconds;
         if (--m_remainingSeconds <= 0)
             warningDue();
         break;

@@ -73,6 +73,9 @@ public:
     // Seconds left of a pause; -1 unless paused.
     int pauseSecondsLeft() const { return !m_running && m_state == Paused ? m_remainingSeconds : -1; }
     int completedBreaks() const { return m_completedBreaks; }
+    // Seconds counted as working time since the scheduler was made (a held break's
+    // waiting seconds too; none while the user is away, paused or on a break).
+    qint64 workedSeconds() const { return m_workedSeconds; }
     // The length of the countdown now running while working or postponed.
     int periodSeconds() const { return m_state == Postponed ? PostponeSeconds : microInterval(); }
 
@@ -134,6 +137,7 @@ private:
     int m_remainingSeconds = 0;
     int m_savedRemainingSeconds = 0;
     int m_completedBreaks = 0;
+    qint64 m_workedSeconds = 0;
     bool m_running = false;
     BreakType m_currentBreakType = Micro;
 

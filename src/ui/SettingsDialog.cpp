@@ -1,5 +1,6 @@
 #include "SettingsDialog.h"
 
+#include "history/HistoryFile.h"
 #include "settings/SettingsManager.h"
 
 #include <QColorDialog>
@@ -24,6 +25,9 @@ void SettingsDialog::setVisible(bool visible)
 {
     if (visible)
         ensureBuilt();
+    // Shown again on the History tab: the history has grown meanwhile.
+    if (visible && !isVisible() && tabWidget->currentWidget() == historyTab)
+        showHistory();
     QDialog::setVisible(visible);
 }
 
@@ -64,11 +68,31 @@ void SettingsDialog::ensureBuilt()
     connect(m_holdBreaksCheckBox, &QCheckBox::toggled, m_holdMaxLabel, &QWidget::setEnabled);
     m_holdMaxSpin->setEnabled(false);
     m_holdMaxLabel->setEnabled(false);
+    connect(tabWidget, &QTabWidget::currentChanged, this, [this] {
+        if (tabWidget->currentWidget() == historyTab)
+            showHistory();
+    });
 
     loadSettings();
 }
 
-// Texts the form does not set: the contact link and the unit suffixes. A key of
+void SettingsDialog::showHistory()
+{
+    const QDate today = QDate::currentDate();
+    const DayTallies days = HistoryFile::read(HistoryFile::defaultPath(), today.addDays(1 - HistoryChart::Days));
+    m_historyChart->setHistory(days, today);
+    const DayTally now = days.value(today);
+    m_todayTaken = now.taken;
+    m_todayBreaks = now.taken + now.cutShort;
+    showToday();
+}
+
+void SettingsDialog::showToday()
+{
+    m_historyTodayLabel->setText(tr("Today: %1 of %2 breaks taken").arg(m_todayTaken).arg(m_todayBreaks));
+}
+
+// Texts the form does not set: the contact link, the unit suffixes and today's breaks. A key of
 // the translation files cannot begin with a blank, so the blank is joined here.
 void SettingsDialog::setLocalTexts()
 {
@@ -86,6 +110,7 @@ void SettingsDialog::setLocalTexts()
     m_holdMaxSpin->setSuffix(minutes);
     m_saveErrorLabel->setText(
         tr("Could not save the settings to %1. The changes apply only until you quit.").arg(m_settings->location()));
+    showToday();
 }
 
 void SettingsDialog::onMicroIntervalChanged(int minutes)

@@ -52,9 +52,15 @@ private:
     void setLocalTexts();
     void onMicroIntervalChanged(int minutes);
     void onLongIntervalChanged(int minutes);
+    // Reads the history file, each time the History tab is opened.
+    void showHistory();
+    void showToday();
 
     SettingsManager* m_settings;
     QLabel* m_saveErrorLabel = nullptr;
     QColor m_currentColor;
     bool m_built = false;
+    // Today's breaks taken, and all that came, as the History tab last read them.
+    int m_todayTaken = 0;
+    int m_todayBreaks = 0;
 };

@@ -5,7 +5,7 @@
 # following the settings dialog's auto-start box), a break
 # (the popup, the break screen holding the keys of another program, Alt+F4, the
 # cursor clip, Postpone), a second start and five at once, the commands for the
-# running copy (--status, --pause, --resume, --break, --quit), a break held during a
+# running copy (--status, --pause, --resume, --break, --quit), the break history, a break held during a
 # call (the microphone in use, in the privacy store), the Chinese texts, the
 # shutdown popup (the program is stopped there: nothing ever shuts down), and the
 # uninstaller.
@@ -151,6 +151,11 @@ check "--bogus is bad use: exit 2, one line on the standard error" \
     eval 'exits 2 --bogus && [ -z "$out" ] && [ "$(wc -l <<<"$err")" = 1 ] && [[ $err == *"--bogus"* ]]'
 check "--pause 25h is bad use too" exits 2 --pause 25h
 check "--quit ends the program" eval 'exits 0 --quit && rk_wait_for 20 test "$(copies)" = 0'
+# The break history is in %LOCALAPPDATA%: the first break above was taken, the
+# second postponed.
+history=$WINEPREFIX/drive_c/users/$USER/AppData/Local/RespiteKeeper/history.txt
+recorded() { grep -qP '^RespiteKeeper history\t1$' "$history" && grep -qP '\ttaken\t0$' "$history" && grep -qP '\tpostponed\t0$' "$history"; }
+check "the break history in %LOCALAPPDATA% has the break taken and the one postponed" recorded
 
 # A call: another program uses the microphone, as the privacy store tells. A break
 # that falls due waits, with the tray's held picture, and comes once the call ends.
