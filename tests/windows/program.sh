@@ -31,7 +31,9 @@ own_copies() {
     done
 }
 copies() { own_copies | wc -l; }
-stop_all() { own_copies | xargs -r kill; rk_wait_for 10 test "$(copies)" = 0; }
+# (A function, so that each try counts again.)
+none_left() { [ "$(copies)" = 0 ]; }
+stop_all() { own_copies | xargs -r kill; rk_wait_for 10 none_left; }
 wine_end() { stop_all; /usr/lib/wine/wineserver -k 2>/dev/null; }
 trap 'wine_end; e2e_end' EXIT
 
@@ -150,7 +152,7 @@ check "--break micro brings the popup, then the break screen" \
 check "--bogus is bad use: exit 2, one line on the standard error" \
     eval 'exits 2 --bogus && [ -z "$out" ] && [ "$(wc -l <<<"$err")" = 1 ] && [[ $err == *"--bogus"* ]]'
 check "--pause 25h is bad use too" exits 2 --pause 25h
-check "--quit ends the program" eval 'exits 0 --quit && rk_wait_for 20 test "$(copies)" = 0'
+check "--quit ends the program" eval 'exits 0 --quit && rk_wait_for 20 none_left'
 # The break history is in %LOCALAPPDATA%: the first break above was taken, the
 # second postponed.
 history=$WINEPREFIX/drive_c/users/$USER/AppData/Local/RespiteKeeper/history.txt
