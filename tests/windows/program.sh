@@ -2,13 +2,13 @@
 # The Windows program as a Windows user gets it, run under Wine on a virtual display
 # with jwm, whose tray Wine docks its tray icons into: the silent installer, the
 # installed program (tray icon, settings and log-on entry in the registry, the entry
-# following the settings dialog's auto-start box), a break
-# (the popup, the break screen holding the keys of another program, Alt+F4, the
-# cursor clip, Postpone), a second start and five at once, the commands for the
-# running copy (--status, --pause, --resume, --break, --quit), the break history, a break held during a
-# call (the microphone in use, in the privacy store), the Chinese texts, the
-# shutdown popup (the program is stopped there: nothing ever shuts down), and the
-# uninstaller.
+# following the settings dialog's auto-start box), a break (the popup, the break
+# screen holding the keys of another program, Alt+F4, the cursor clip, Postpone, the
+# sounds at its start and end), a second start and five at once, the commands for
+# the running copy (--status, --pause, --resume, --break, --quit), the break
+# history, a break held during a call (the microphone in use, in the privacy store),
+# the Chinese texts, the shutdown popup (the program is stopped there: nothing ever
+# shuts down), and the uninstaller.
 #   tests/windows/program.sh INSTALLER KEY_RECORDER PROBE ARTIFACT_DIR
 installer=$1 recorder_exe=$2
 shift 2
@@ -54,7 +54,11 @@ settings microBreakInterval=3 microBreakDuration=20 backgroundColor=#2e7d32 idle
     breakSoundEnabled=true
 "$W" "$recorder_exe" 'C:\keys.txt' >/dev/null 2>&1 &
 keys=$WINEPREFIX/drive_c/keys.txt
-start_program
+# Wine's trace of winmm shows each sound the program starts (Wine's empty sound
+# scheme has nothing to play).
+WINEDEBUG=trace+winmm start_program
+# How many times the program has asked for the scheme's SOUND: played SOUND COUNT
+played() { [ "$(grep -c "proc_PlaySound SoundName=L\"$1\" !" "$E2E_TMP/program.log")" = "$2" ]; }
 # Wine docks the icon as a window of its explorer in jwm's tray (the bottom 32 rows).
 docked() {
     for id in $(xdotool search --onlyvisible --class explorer.exe 2>/dev/null); do
@@ -82,6 +86,7 @@ check "then the break screen over the whole screen in its colour" \
     eval 'rk_wait_for 20 has "$FULL" && rk_wait_for 5 screen_is "srgb(46,125,50)" 20,20 1270,790'
 pointer_held() { [ "$("$RK_PROBE" grab-state | cut -d' ' -f2)" = pointer=held ]; }
 check "the cursor is clipped to it" rk_wait_for 5 pointer_held
+check "the break's start plays the sound scheme's SystemNotification, once" rk_wait_for 5 played SystemNotification 1
 # Types into a window once it has the focus: WINDOW TEXT...
 type_into() { xdotool windowactivate --sync "$1" && rk_wait_for 5 focused "$1" && xdotool type --delay 50 "${@:2}"; }
 recorder=$(xdotool search --name rk-key-recorder | head -n1)
@@ -92,11 +97,14 @@ read -r screen _ <<<"$(window_where "$FULL")"
 xdotool windowactivate --sync "$screen" key alt+F4
 check "Alt+F4 on the break screen leaves it up" eval '! rk_wait_for 3 no "$FULL"'
 check "the break ends" rk_wait_for 40 no "$FULL"
+check "and its end SystemAsterisk, once" rk_wait_for 5 played SystemAsterisk 1
 check "then the keys reach the other program again" reach_again
 check "the next break screen comes" rk_wait_for 30 has "$FULL"
 check "its Postpone button shows" rk_wait_for 5 postpone_shown
 xdotool mousemove 640 720 click 1
 check "Postpone ends the break" rk_wait_for 5 no "$FULL"
+check "the next one's start plays its sound, and as it was cut short, no end sound" \
+    eval 'played SystemNotification 2 && ! rk_wait_for 2 played SystemAsterisk 2'
 
 check "a second start hands over, one copy runs" eval 'hands_over 30 && [ "$(copies)" = 1 ]'
 check "and the settings dialog comes to the front" rk_wait_for 10 has "$DIALOG"
