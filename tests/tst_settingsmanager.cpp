@@ -5,12 +5,13 @@ namespace {
 // getters give the same.
 void verifyDefaults(const StoredSettings& stored, const SettingsManager& s)
 {
-    QCOMPARE(readFile(stored.path()),
-             "[General]\nautoStartAtBoot=true\nbackgroundColor=#0078d4\nbreakSoundEnabled=false\nholdBreaksMaxMinutes=60\n"
-             "holdBreaksWhenBusy=true\nidlePauseEnabled=true\n"
-             "language=system\nlongBreakDuration=300\nlongBreakInterval=3600\nmicroBreakDuration=20\n"
-             "microBreakInterval=1200\npostponeEnabled=true\nshowOnAllMonitors=true\n"
-             "shutdownEnabled=false\nshutdownHour=22\nshutdownMinute=0\nversion=2\n");
+    QCOMPARE(
+        readFile(stored.path()),
+        "[General]\nautoStartAtBoot=true\nbackgroundColor=#0078d4\nbreakSoundEnabled=false\nholdBreaksMaxMinutes=60\n"
+        "holdBreaksWhenBusy=true\nidlePauseEnabled=true\n"
+        "language=system\nlongBreakDuration=300\nlongBreakInterval=3600\nmicroBreakDuration=20\n"
+        "microBreakInterval=1200\npostponeEnabled=true\nshowOnAllMonitors=true\n"
+        "shutdownEnabled=false\nshutdownHour=22\nshutdownMinute=0\nversion=2\n");
     QCOMPARE(settingsLine(s), QStringLiteral("1200 3600 20 300 22:0 PMAI- system #0078d4"));
 }
 } // namespace
