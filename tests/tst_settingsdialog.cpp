@@ -99,7 +99,7 @@ private slots:
             QSpinBox* most = d.spin("m_holdMaxSpin");
             QCOMPARE(hold->text(),
                      QString::fromUtf8(language == QLatin1String("en")
-                                           ? "Hold breaks during calls, presentations and full-screen programs"
+                                           ? "Hold breaks during calls and full-screen programs"
                                            : "通话、演示和全屏程序进行时推迟休息"));
             QVERIFY(!hold->isChecked() && !most->isEnabled() && most->value() == 5);
             hold->setChecked(true);
