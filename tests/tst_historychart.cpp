@@ -78,6 +78,18 @@ private slots:
         QCOMPARE(cut.size(), 1);
         QVERIFY(qAbs(cut.last().y() - six / 2.0) <= 1);
         QCOMPARE(bars(image, QColor(0, 0, 255), legend).size(), 12);
+        // The tallest bar reaches the scale's top line, seen over the empty day.
+        const auto firstFrom = [&](int x, auto differs) {
+            int y = legend;
+            while (y < image.height() && !differs(image.pixelColor(x, y)))
+                ++y;
+            return y;
+        };
+        const int emptyX = (taken[10].x() + taken[11].x()) / 2;
+        const QColor background = image.pixelColor(emptyX, legend);
+        const int scaleTop = firstFrom(emptyX, [&](QColor c) { return c != background; });
+        const int sixTop = firstFrom(taken.last().x(), [](QColor c) { return c == QColor(0, 255, 0); });
+        QVERIFY2(qAbs(sixTop - scaleTop) <= 1, qPrintable(QString("%1 %2").arg(sixTop).arg(scaleTop)));
         // The working-time line, below the bars, is highest over today.
         int top = -1, topX = -1;
         for (int y = legend; y < image.height() && topX < 0; ++y)
