@@ -4,7 +4,8 @@
 # off, a whole break plays nothing and libcanberra is never loaded; with them on,
 # the program's playback stream shows at the break's start ("bell") and at its end
 # ("complete"), libcanberra loaded only then. Where the sound server cannot be
-# reached, one line in the log for two breaks. Skipped where pipewire cannot start.
+# reached, or the desktop's event sounds are off, one line in the log for two
+# breaks. Skipped where pipewire cannot start.
 source "$(dirname "$0")/lib.sh" "$@"
 start() { "$@" >>"$E2E_TMP/$(basename "$1").log" 2>&1 & E2E_PIDS+=($!); }
 NODES=$E2E_TMP/pw-mon.log
@@ -62,3 +63,15 @@ PULSE_SERVER=unix:$E2E_TMP/none CANBERRA_DRIVER=pulse start_program
 program=$E2E_LAST_PID
 check "no sound server: two breaks, one line in the log, the program running" eval 'one_break &&
     test "$(grep -c "^No break sound: " "$E2E_TMP/program.log")" = 1 && alive "$program"'
+stop_program "$program"
+
+# The desktop's event sounds switched off, as gsettings tells (GNOME's key).
+mkdir "$E2E_TMP/desktop-bin"
+printf '#!/bin/sh\n[ "$*" = "get org.gnome.desktop.sound event-sounds" ] && echo false\n' >"$E2E_TMP/desktop-bin/gsettings"
+chmod +x "$E2E_TMP/desktop-bin/gsettings"
+from=$(($(wc -l <"$NODES") + 1))
+PATH=$E2E_TMP/desktop-bin:$PATH start_program
+program=$E2E_LAST_PID
+said_off() { test "$(grep -c "^No break sound: the desktop's event sounds are off$" "$E2E_TMP/program.log")" = 1; }
+check "the desktop's event sounds off: two breaks play nothing, one line in the log" eval 'one_break &&
+    ! played bell "$from" && ! played complete "$from" && said_off && ! canberra_loaded "$program"'

@@ -3,12 +3,30 @@
 #include "ProgramModule.h"
 #include "SoundModule.h"
 
+#include <QDebug>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QThreadPool>
 #include <optional>
+#include <utility>
 
 namespace {
 
-// libcanberra's module is loaded at the first sound, and every sound is played on
+// The desktop's own "event sounds" switch, where the desktop keeps it in GSettings
+// (GNOME and the desktops built on its settings); GTK programs read the same key.
+// Asked at each sound, on the worker: two short runs of gsettings a break.
+bool desktopEventSoundsOff()
+{
+    const QString gsettings = QStandardPaths::findExecutable(QStringLiteral("gsettings"));
+    if (gsettings.isEmpty())
+        return false;
+    QProcess get;
+    get.start(gsettings,
+              {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.sound"), QStringLiteral("event-sounds")});
+    return get.waitForFinished(2000) && get.exitCode() == 0 && get.readAllStandardOutput().trimmed() == "false";
+}
+
+// libcanberra's module is loaded at the first sound played, and every sound is played on
 // a worker thread of its own that ends after a while without sounds: a sound
 // server slow to answer never holds up the GUI, and a program whose sounds are off
 // carries neither the library nor a thread.
@@ -20,6 +38,12 @@ public:
     void play(Event event) override
     {
         m_worker.start([this, event] {
+            if (desktopEventSoundsOff()) {
+                if (!std::exchange(m_saidOff, true))
+                    qInfo("No break sound: the desktop's event sounds are off");
+                return;
+            }
+            m_saidOff = false;
             if (BreakSound* player = this->player())
                 player->play(event);
         });
@@ -29,9 +53,11 @@ public:
     {
         auto* self = const_cast<LinuxBreakSound*>(this);
         self->m_worker.waitForDone();
+        const QString off =
+            desktopEventSoundsOff() ? QStringLiteral("; off now: the desktop's event sounds are off") : QString();
         if (BreakSound* player = self->player())
-            return player->description() + QStringLiteral(" (") + m_module->description() + QLatin1Char(')');
-        return m_module->description();
+            return player->description() + QStringLiteral(" (") + m_module->description() + QLatin1Char(')') + off;
+        return m_module->description() + off;
     }
 
 private:
@@ -48,6 +74,7 @@ private:
 
     std::optional<ProgramModule> m_module;
     std::unique_ptr<BreakSound> m_player;
+    bool m_saidOff = false; // on the worker only
     // Goes first, waiting for the sound it plays.
     QThreadPool m_worker;
 };
