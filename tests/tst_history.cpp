@@ -147,10 +147,21 @@ private slots:
         QVERIFY(HistoryFile::compact(path, today));
         QCOMPARE(HistoryFile::parse(readFile(path)).damagedLines, 0);
         QCOMPARE(HistoryFile::parse(readFile(path)).days.value(today), (DayTally{2, 1, 0, 1, 12, 61}));
-        // A file of another format is not read, and no line of it counts.
-        QVERIFY(writeFile(path, "RespiteKeeper history\t2\n" + day(today, "taken 0")));
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("is not a history of version 1"));
+        // A file of another format is not read, and no line of it counts; nor is
+        // it written to.
+        const QByteArray later = "RespiteKeeper history\t2\n" + day(today, "taken 0");
+        QVERIFY(writeFile(path, later));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("is not a history of version 1; it is not read$"));
         QVERIFY(HistoryFile::read(path).isEmpty());
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("is not a history of version 1; breaks are not recorded$"));
+        QTest::failOnWarning(QRegularExpression("breaks are not recorded"));
+        {
+            HistoryWriter writer(path);
+            writer.append(HistoryFile::line(today.startOfDay(), HistoryFile::Event::Taken, 1));
+            writer.append(HistoryFile::line(today.startOfDay(), HistoryFile::Event::Taken, 1));
+        }
+        QCOMPARE(readFile(path), later);
     }
 
     // A file of 460 days: read whole; at a break start the worker rewrites it with

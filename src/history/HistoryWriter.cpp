@@ -50,13 +50,21 @@ private:
         m_first = HistoryFile::firstDate(m_file.fileName());
         if (m_file.size() == 0) {
             m_file.write(HistoryFile::header());
-        } else {
-            // A line that a crash cut off is ended with a field that no line has, so
-            // that it stays apart from the next and is never read as whole.
-            QFile check(m_file.fileName());
-            if (check.open(QIODevice::ReadOnly) && check.seek(check.size() - 1) && check.read(1) != "\n")
-                m_file.write("\t(cut off)\n");
+            return true;
         }
+        QFile check(m_file.fileName());
+        if (!check.open(QIODevice::ReadOnly) || check.read(HistoryFile::header().size()) != HistoryFile::header()) {
+            // Another format's file (a later version's) is left as it is.
+            qWarning("History: %s is not a history of version %d; breaks are not recorded",
+                     qPrintable(m_file.fileName()), HistoryFile::Version);
+            m_failed = true;
+            m_file.close();
+            return false;
+        }
+        // A line that a crash cut off is ended with a field that no line has, so
+        // that it stays apart from the next and is never read as whole.
+        if (check.seek(check.size() - 1) && check.read(1) != "\n")
+            m_file.write("\t(cut off)\n");
         return true;
     }
 
