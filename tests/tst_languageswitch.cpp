@@ -41,7 +41,8 @@ private slots:
         const QPointer<CustomTranslator> installed = m_translator; // null once deleted
         apply(settings, "zh");
         QVERIFY(installed && m_translator == installed);
-        QCOMPARE(formatDuration(330), QStringLiteral("5 m 30 s")); // durations keep their English form
+        QCOMPARE((QStringList{formatDuration(59), formatDuration(60), formatDuration(330)}),
+                 (QStringList{"59 秒", "1 分", "5 分 30 秒"}));
         QCOMPARE(formatDuration(-1), QStringLiteral("无"));
         const auto keys = [](const char* file) {
             return QSettings(":/translations/" + QString(file), QSettings::IniFormat).allKeys();

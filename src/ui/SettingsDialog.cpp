@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QSignalBlocker>
+#include <QTabBar>
 
 const char* const SettingsDialog::ContactAddress = "respitekeeper@example.org";
 
@@ -43,8 +44,10 @@ void SettingsDialog::ensureBuilt()
     m_languageCombo->setItemData(1, QStringLiteral("en"));
     m_languageCombo->setItemData(2, QStringLiteral("zh"));
 
+    // The contact line is a link that Tab reaches and Enter opens.
     m_emailLabel->setOpenExternalLinks(true);
     m_emailLabel->setTextFormat(Qt::RichText);
+    m_emailLabel->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     m_saveErrorLabel = new QLabel(this);
     m_saveErrorLabel->setObjectName(QStringLiteral("m_saveErrorLabel"));
     m_saveErrorLabel->setWordWrap(true);
@@ -92,8 +95,9 @@ void SettingsDialog::showToday()
     m_historyTodayLabel->setText(tr("Today: %1 of %2 breaks taken").arg(m_todayTaken).arg(m_todayBreaks));
 }
 
-// Texts the form does not set: the contact link, the unit suffixes and today's breaks. A key of
-// the translation files cannot begin with a blank, so the blank is joined here.
+// Texts the form does not set: the version, the contact link, the unit suffixes, the name of the
+// tab row and today's breaks. A key of the translation files cannot begin with a blank, so the
+// blank is joined here.
 void SettingsDialog::setLocalTexts()
 {
     QPalette palette = m_emailLabel->palette();
@@ -101,7 +105,10 @@ void SettingsDialog::setLocalTexts()
     m_emailLabel->setPalette(palette);
     const QString address = QString::fromLatin1(ContactAddress);
     m_emailLabel->setText(
-        tr(qPrintable(QStringLiteral("Email: <a href=\"mailto:%1\" style=\"color: #0078d4;\">%1</a>").arg(address))));
+        tr("Email: %1").arg(QStringLiteral("<a href=\"mailto:%1\" style=\"color: #0078d4;\">%1</a>").arg(address)));
+    m_versionLabel->setText(tr("Version %1").arg(QStringLiteral(RK_VERSION)));
+    tabWidget->setAccessibleName(tr("Settings pages"));
+    tabWidget->tabBar()->setAccessibleName(tabWidget->accessibleName());
     const QString minutes = QLatin1Char(' ') + tr("minutes");
     m_microBreakIntervalSpin->setSuffix(minutes);
     m_microBreakDurationSpin->setSuffix(QLatin1Char(' ') + tr("seconds"));
@@ -215,7 +222,9 @@ void SettingsDialog::updateColorButton()
     QPixmap swatch(20, 20);
     swatch.fill(m_currentColor);
     m_colorPickButton->setIcon(QIcon(swatch));
+    // Named by what it sets (in the form); what it shows is its description.
     m_colorPickButton->setText(m_currentColor.name(QColor::HexRgb));
+    m_colorPickButton->setAccessibleDescription(m_colorPickButton->text());
 }
 
 void SettingsDialog::onResetDefaults()

@@ -1,0 +1,152 @@
+#include "TestHelpers.h"
+#include "i18n/CustomTranslator.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QTabBar>
+#include <QTabWidget>
+
+namespace {
+
+// What a control is called (its English text; a "%1" stands for the contact address), the form
+// label that labels it, and what it says besides its name.
+struct Control
+{
+    const char* widget;
+    const char* name;
+    const char* label = nullptr;
+    const char* description = nullptr;
+};
+
+const Control controls[] = {
+    {"tabWidget", "Settings pages"},
+    {"m_microBreakIntervalSpin", "Micro break interval:", "label_microInterval"},
+    {"m_microBreakDurationSpin", "Micro break duration:", "label_microDuration"},
+    {"m_longBreakIntervalSpin", "Long break interval:", "label_longInterval"},
+    {"m_longBreakDurationSpin", "Long break duration:", "label_longDuration"},
+    {"m_postponeCheckBox", "Allow postpone (5 minutes)"},
+    {"m_showOnAllMonitorsCheckBox", "Show break screen on all monitors"},
+    {"m_autoStartCheckBox", "Start RespiteKeeper when system starts"},
+    {"m_idlePauseCheckBox", "Pause timer when system is idle"},
+    {"m_holdBreaksCheckBox", "Hold breaks during calls and full-screen programs"},
+    {"m_holdMaxSpin", "Longest hold", "m_holdMaxLabel", "How long a break may be held at most"},
+    {"m_breakSoundCheckBox", "Play a sound when a break begins and ends"},
+    {"m_languageCombo", "Language", "label_language"},
+    {"m_colorPickButton", "Background color", "label_color", "#0078d4"},
+    {"m_shutdownEnabledCheckBox", "Enable scheduled shutdown", nullptr,
+     "Turns the computer off every day at the shutdown time"},
+    {"m_shutdownHourSpin", "Shutdown hour", "label_shutdownTime"},
+    {"m_shutdownMinuteSpin", "Shutdown minute"},
+    {"m_emailLabel", "Email: %1", nullptr, "Writes an e-mail to the developers"},
+    {"m_resetButton", "Reset Defaults", nullptr, "Sets every setting back to its default"},
+    {"m_applyButton", "Apply"},
+    {"m_okButton", "OK"},
+    {"m_cancelButton", "Cancel"},
+};
+
+// Records the addresses the desktop would have opened.
+class MailClient : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+    Q_INVOKABLE void open(const QUrl& url) { opened << url; }
+};
+
+} // namespace
+
+// The settings dialog as a screen reader or a voice user meets it: through the
+// accessibility interfaces, in English and in Chinese.
+class TestAccessibility : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void languages_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("en") << "en";
+        QTest::newRow("zh") << "zh";
+    }
+
+    // Every control the keyboard reaches, on every tab, is named by what it is, not
+    // by its value nor its group; the form's labels label their fields.
+    void everyControlIsNamedByWhatItIs_data() { languages_data(); }
+    void everyControlIsNamedByWhatItIs()
+    {
+        QFETCH(QString, language);
+        CustomTranslator translator(language);
+        QCoreApplication::installTranslator(&translator);
+        LoadedSettings loaded;
+        SettingsDialog dialog(&loaded.settings);
+        dialog.show();
+        const auto tr = [&](const char* text) {
+            const QString said = translator.translate(nullptr, text);
+            return said.contains("%1") ? said.arg(SettingsDialog::ContactAddress) : said;
+        };
+        QStringList seen;
+        for (QWidget* widget : dialog.findChildren<QWidget*>()) {
+            // Qt's own inner parts ("qt_...") are reached through the control that holds them;
+            // hidden ones (the tab row's scroll buttons) are not reached.
+            const QString id = widget->objectName();
+            if (!(widget->focusPolicy() & Qt::TabFocus) || widget->window() != &dialog || id.startsWith("qt_") ||
+                widget->isHidden())
+                continue;
+            const auto* control = std::find_if(std::begin(controls), std::end(controls),
+                                               [&](const Control& c) { return id == c.widget; });
+            QVERIFY2(control != std::end(controls), qPrintable("not in the table: " + id));
+            seen << id;
+            QAccessibleInterface* said = QAccessible::queryAccessibleInterface(widget);
+            const QString name = said->text(QAccessible::Name);
+            // Qt 6.4 names a combo box by its current text on Linux, whatever its accessible name.
+            if (id == "m_languageCombo")
+                QEXPECT_FAIL("", "Qt names a combo box by its value on Linux", Continue);
+            QVERIFY2(name == tr(control->name) && name != said->text(QAccessible::Value) &&
+                         (language == "en" || name != control->name),
+                     qPrintable(id + " is named " + name));
+            if (control->description)
+                QCOMPARE(said->text(QAccessible::Description), tr(control->description));
+            if (control->label) {
+                QAccessibleInterface* label = QAccessible::queryAccessibleInterface(child(&dialog, control->label));
+                bool labelled = false;
+                for (const auto& [other, relation] : said->relations(QAccessible::Label))
+                    labelled = labelled || other == label;
+                QVERIFY2(labelled, qPrintable(id + " is not labelled by " + control->label));
+            }
+        }
+        QCOMPARE(seen.size(), int(std::size(controls)));
+        QCoreApplication::removeTranslator(&translator);
+    }
+
+    // The About tab in the user's language, and its e-mail line a link that Tab
+    // reaches and Enter opens.
+    void theContactLinkIsReachedByKeyboard_data() { languages_data(); }
+    void theContactLinkIsReachedByKeyboard()
+    {
+        QFETCH(QString, language);
+        CustomTranslator translator(language);
+        QCoreApplication::installTranslator(&translator);
+        MailClient mail;
+        QDesktopServices::setUrlHandler("mailto", &mail, "open");
+        LoadedSettings loaded;
+        SettingsDialog dialog(&loaded.settings);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* tabs = child<QTabWidget>(&dialog, "tabWidget");
+        tabs->setCurrentWidget(child<QWidget>(&dialog, "aboutTab"));
+        tabs->tabBar()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(tabs->tabBar(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), child(&dialog, "m_emailLabel"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(mail.opened, QList<QUrl>{QUrl("mailto:respitekeeper@example.org")});
+        QCOMPARE(text(&dialog, "m_versionLabel"), translator.translate(nullptr, "Version %1").arg(RK_VERSION));
+        QVERIFY(language == "en" || !text(&dialog, "m_versionLabel").startsWith("Version"));
+        QDesktopServices::unsetUrlHandler("mailto");
+        QCoreApplication::removeTranslator(&translator);
+    }
+};
+
+QTEST_MAIN(TestAccessibility)
+#include "tst_accessibility.moc"
