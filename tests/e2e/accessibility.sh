@@ -24,7 +24,10 @@ heard() { grep -qx "$1" "$EVENTS" 2>/dev/null; } # LINE (a grep pattern)
 heard_after() { sed "1,/^$1\$/d" "$EVENTS" | grep -qx "$2"; } # FIRST THEN
 check "the screen reader's side listens" rk_wait_for 20 heard ready
 # The bus launcher's daemon and what it started go with the test.
-for pid in $(pgrep -P "$LAUNCHER"); do E2E_PIDS+=("$pid" $(pgrep -P "$pid")); done
+for pid in $(pgrep -P "$LAUNCHER"); do
+    E2E_PIDS+=("$pid")
+    mapfile -t -O "${#E2E_PIDS[@]}" E2E_PIDS < <(pgrep -P "$pid")
+done
 
 store_settings microBreakInterval=3 microBreakDuration=20 autoStartAtBoot=false
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 start_program
