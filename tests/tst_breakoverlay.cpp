@@ -1,5 +1,8 @@
 #include "TestHelpers.h"
+#include "i18n/CustomTranslator.h"
+#include "i18n/LanguageSwitch.h"
 
+#include <QAccessible>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProgressBar>
@@ -82,6 +85,34 @@ private slots:
             QVERIFY(log.held);
         }
         QVERIFY(!log.held);
+    }
+
+    // Screen readers hear the break's kind as the screen takes the focus, its message
+    // as the description, the bar by name and value; when Postpone goes with the
+    // focus on it, the focus comes back to the break screen.
+    void announcedToScreenReaders()
+    {
+        Screen s;
+        s.overlay.showBreak(Long, "Take a walk", 300);
+        QAccessibleInterface* screen = QAccessible::queryAccessibleInterface(&s.overlay);
+        QAccessibleInterface* bar =
+            QAccessible::queryAccessibleInterface(child<QProgressBar>(&s.overlay, "progressBar"));
+        s.after(3);
+        QCOMPARE((QStringList{screen->text(QAccessible::Name), screen->text(QAccessible::Description),
+                              bar->text(QAccessible::Name), bar->valueInterface()->currentValue().toString()}),
+                 (QStringList{"Long Break in progress", "Take a walk", "Break progress", "3"}));
+        QVERIFY(QTest::qWaitForWindowActive(&s.overlay));
+        s.button()->setFocus(Qt::TabFocusReason);
+        QVERIFY(s.button()->hasFocus());
+        QCOMPARE(s.after(7), QStringLiteral("Remaining: 4 m 50 s|10|-|shown|held"));
+        QCOMPARE(QApplication::focusWidget(), &s.overlay);
+        s.overlay.showBreak(Micro, "Stretch", 20);
+        QCOMPARE(screen->text(QAccessible::Name), QStringLiteral("Micro Break in progress"));
+        CustomTranslator* translator = nullptr;
+        applyLanguage(translator, QStringLiteral("zh"));
+        QTRY_COMPARE(screen->text(QAccessible::Name), QStringLiteral("小休进行中"));
+        QCOMPARE(bar->text(QAccessible::Name), QStringLiteral("休息进度"));
+        delete translator;
     }
 
     // A monitor narrower than the bar and its margins (a small one, or one scaled

@@ -1,6 +1,43 @@
 #include "TestHelpers.h"
 
+#include <QAccessible>
+#include <QMetaEnum>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
+#include <utility>
+
 namespace {
+// What the accessibility bridge is told while this lives, as if a screen reader
+// listened: event and object, in one "Event objectName" line each (the class name
+// for an unnamed object).
+struct AccessibleEvents
+{
+    static inline QStringList* log = nullptr;
+    QStringList events;
+    QAccessible::UpdateHandler previous;
+    AccessibleEvents()
+    {
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+        log = &events;
+        previous = QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+            QObject* object = event->object();
+            const QString name = !object                          ? QStringLiteral("-")
+                                 : object->objectName().isEmpty() ? object->metaObject()->className()
+                                                                  : object->objectName();
+            log->append(QMetaEnum::fromType<QAccessible::Event>().valueToKey(event->type()) + (' ' + name));
+        });
+    }
+    ~AccessibleEvents()
+    {
+        QAccessible::installUpdateHandler(previous);
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(false);
+        log = nullptr;
+    }
+    // The events so far, and none after them yet.
+    QStringList take() { return std::exchange(events, {}); }
+};
+
 struct Popup
 {
     WarningDialog dialog;
@@ -62,6 +99,30 @@ private slots:
         p.dialog.showShutdownWarning(20);
         p.dialog.showWarning(Long, 10);
         QCOMPARE(p.after(3), QStringLiteral("Long Break Starting|7|-|shown|"));
+    }
+    // Screen readers hear it though it never takes the focus: an alert named by its
+    // title, announced as it shows, its count told each second, gone as the count
+    // ends; Postpone takes the bridge's press.
+    void announcedToScreenReaders()
+    {
+        AccessibleEvents events;
+        Popup p(true);
+        p.dialog.showWarning(Long, 2);
+        QAccessibleInterface* popup = QAccessible::queryAccessibleInterface(&p.dialog);
+        QCOMPARE(popup->role(), QAccessible::AlertMessage);
+        QCOMPARE(popup->text(QAccessible::Name), QStringLiteral("Long Break Starting"));
+        QVERIFY(events.take().contains("Alert WarningDialog"));
+        p.after(1);
+        QVERIFY(events.take().contains("NameChanged countdownLabel"));
+        p.after(1);
+        QVERIFY(events.take().contains("ObjectHide WarningDialog"));
+        p.dialog.showShutdownWarning(20);
+        QCOMPARE(popup->text(QAccessible::Name), QStringLiteral("Shutting down soon"));
+        QVERIFY(events.take().contains("Alert shutdownWarning"));
+        QAccessibleInterface* button = QAccessible::queryAccessibleInterface(p.button());
+        QVERIFY(!button->state().focusable && !QApplication::focusWidget());
+        button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_COMPARE(p.shownWhenPostponed, QList<bool>{false}); // a click that the button animates
     }
 };
 

@@ -19,6 +19,7 @@ RK_TEST_PACKAGES=(procps xdotool imagemagick xserver-xorg-core xserver-xorg-vide
     sway wtype grim jq kwin-wayland weston dbus-daemon python3-dbusmock libglib2.0-bin
     pipewire pipewire-bin wireplumber pulseaudio-utils pipewire-pulse
     libcanberra0 libcanberra-pulse sound-theme-freedesktop
+    at-spi2-core python3-pyatspi
     desktop-file-utils appstream lintian dpkg-dev file
     g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64)
 

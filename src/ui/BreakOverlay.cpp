@@ -114,6 +114,7 @@ void BreakOverlay::ensureBuilt()
     m_progressBar->setFixedHeight(6);
     m_progressBar->setFixedWidth(ProgressBarWidth);
     m_progressBar->hide();
+    m_progressBar->setAccessibleName(tr("Break progress"));
     layout->addWidget(m_progressBar, 0, Qt::AlignCenter);
 
     m_messageLabel = new QLabel(this);
@@ -170,7 +171,8 @@ void BreakOverlay::showBreak(BreakType type, const QString& message, int duratio
     // No part of the screen shows black or what was under it, however late the
     // first paint comes.
     setNativeBackground(this, m_look.backgroundColor);
-    m_messageLabel->setText(message);
+    setMessage(message);
+    setAccessibleName(breakName());
     updateCountdownText();
     m_progressBar->setRange(0, durationSeconds);
     m_progressBar->setValue(0);
@@ -231,6 +233,18 @@ void BreakOverlay::updateCountdownText()
     m_countdownLabel->setText(tr("Remaining: %1").arg(formatDuration(m_remainingSeconds)));
 }
 
+// What screen readers call the break screen as it takes the focus.
+QString BreakOverlay::breakName() const
+{
+    return m_breakType == Micro ? tr("Micro Break in progress") : tr("Long Break in progress");
+}
+
+void BreakOverlay::setMessage(const QString& message)
+{
+    m_messageLabel->setText(message);
+    setAccessibleDescription(message);
+}
+
 void BreakOverlay::onCountdownTick()
 {
     if (m_remainingSeconds <= 0)
@@ -253,6 +267,9 @@ void BreakOverlay::applyPostponeRule()
             m_postponeButton->show();
         m_postponeVisible = true;
     } else {
+        // A screen reader would lose its place with the focus on a hidden button.
+        if (m_postponeButton->hasFocus())
+            setFocus(Qt::OtherFocusReason);
         if (m_postponeVisible)
             m_postponeButton->hide();
         m_postponeVisible = false;
@@ -402,11 +419,13 @@ void BreakOverlay::changeEvent(QEvent* event)
     if (event->type() != QEvent::LanguageChange || !m_postponeButton)
         return;
     m_postponeButton->setText(tr("Postpone"));
+    m_progressBar->setAccessibleName(tr("Break progress"));
     applyPostponeRule();
     updateCountdownText();
     if (!isVisible())
         return;
+    setAccessibleName(breakName());
     const QStringList& messages = m_breakType == Micro ? m_messages.micro : m_messages.longBreak;
     if (!messages.isEmpty())
-        m_messageLabel->setText(messages.at(QRandomGenerator::global()->bounded(messages.size())));
+        setMessage(messages.at(QRandomGenerator::global()->bounded(messages.size())));
 }

@@ -55,6 +55,8 @@ private slots:
 private:
     void ensureBuilt();
     void updateCountdownText();
+    QString breakName() const;
+    void setMessage(const QString& message);
     void applyPostponeRule();
     QList<QScreen*> coveredScreens() const;
     QRect nativeScreenArea() const;

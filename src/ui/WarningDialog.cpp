@@ -1,6 +1,9 @@
 #include "WarningDialog.h"
 
+#include "AlertAccessible.h"
 #include "platform/WindowMapping.h"
+
+#include <QAccessible>
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -15,6 +18,7 @@
 WarningDialog::WarningDialog(QWidget* parent)
     : QWidget(parent)
 {
+    AlertAccessible::installFor(staticMetaObject.className());
     m_countdownTimer.setInterval(1000);
     connect(&m_countdownTimer, &QTimer::timeout, this, &WarningDialog::onTick);
 }
@@ -63,6 +67,25 @@ QString WarningDialog::countdownText(int seconds)
             .arg(seconds / 60, 2, 10, QLatin1Char('0'))
             .arg(seconds % 60, 2, 10, QLatin1Char('0'));
     return QString::number(seconds);
+}
+
+// The title names the popup to screen readers too.
+void WarningDialog::setTitle(const QString& title)
+{
+    m_titleLabel->setText(title);
+    setAccessibleName(title);
+}
+
+// The popup never takes the focus, so screen readers learn of it by its alert
+// role as it shows and by this event.
+void WarningDialog::showAndAnnounce()
+{
+    moveToCorner();
+    show();
+    raise();
+    QAccessibleEvent alert(this, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
+    m_countdownTimer.start();
 }
 
 // The style sheet picks the countdown colour by the popup's object name, and Qt
@@ -122,14 +145,11 @@ void WarningDialog::showWarning(BreakType type, int seconds)
     m_remainingSeconds = seconds;
     m_breakType = type;
     applyWindowSetup();
-    m_titleLabel->setText(breakTitle());
+    setTitle(breakTitle());
     m_countdownLabel->setText(countdownText(seconds));
     m_messageLabel->setText(tr("Your break will begin in..."));
     m_postponeButton->setVisible(m_postponeEnabled);
-    moveToCorner();
-    show();
-    raise();
-    m_countdownTimer.start();
+    showAndAnnounce();
 }
 
 void WarningDialog::showShutdownWarning(int seconds)
@@ -138,15 +158,12 @@ void WarningDialog::showShutdownWarning(int seconds)
     setShutdownLook(true);
     m_remainingSeconds = seconds;
     applyWindowSetup();
-    m_titleLabel->setText(tr("Shutting down soon"));
+    setTitle(tr("Shutting down soon"));
     m_countdownLabel->setText(countdownText(seconds));
     m_messageLabel->setText(tr("Your computer will shut down soon"));
     m_postponeButton->setText(tr("Postpone"));
     m_postponeButton->show();
-    moveToCorner();
-    show();
-    raise();
-    m_countdownTimer.start();
+    showAndAnnounce();
 }
 
 void WarningDialog::onTick()
@@ -191,13 +208,13 @@ void WarningDialog::changeEvent(QEvent* event)
     if (m_isShutdownWarning) {
         if (!isVisible())
             return;
-        m_titleLabel->setText(tr("Shutting down soon"));
+        setTitle(tr("Shutting down soon"));
         m_messageLabel->setText(tr("Your computer will shut down soon"));
         return;
     }
     m_postponeButton->setVisible(m_postponeEnabled);
     if (!isVisible())
         return;
-    m_titleLabel->setText(breakTitle());
+    setTitle(breakTitle());
     m_messageLabel->setText(tr("Your break will begin in..."));
 }

@@ -44,6 +44,8 @@ private:
     void ensureBuilt();
     void applyWindowSetup();
     void moveToCorner();
+    void setTitle(const QString& title);
+    void showAndAnnounce();
     // Red, by paint and by the name the style sheet knows, for the shutdown
     // warning only: every way the popup shows or goes sets it.
     void setShutdownLook(bool shutdown);

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# What a screen reader hears over AT-SPI: the popup as an alert named by its title
+# as it shows, the break screen by the break's kind as it takes the focus, the
+# progress bar by name and value, and the focus back on the break screen when
+# Postpone goes while it has it.
+source "$(dirname "$0")/lib.sh" "$@"
+start_display 1280x800x24
+start_session_bus
+# The accessibility bus of the test's own, on its own session bus.
+/usr/libexec/at-spi-bus-launcher --launch-immediately >"$E2E_TMP/a11y.log" 2>&1 &
+LAUNCHER=$!
+E2E_PIDS+=("$LAUNCHER")
+bus_up() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus 2>/dev/null | grep -q true
+}
+check "the accessibility bus starts" rk_wait_for 20 bus_up
+# The screen reader's side: showing and focus changes, one line each.
+EVENTS=$E2E_TMP/events
+/usr/bin/python3 "$RK_SOURCE_DIR/tests/e2e/atspi.py" watch "$EVENTS" 2>"$E2E_TMP/watch.log" &
+E2E_PIDS+=($!)
+heard() { grep -qx "$1" "$EVENTS" 2>/dev/null; } # LINE (a grep pattern)
+# THEN is heard after the first FIRST.
+heard_after() { sed "1,/^$1\$/d" "$EVENTS" | grep -qx "$2"; } # FIRST THEN
+check "the screen reader's side listens" rk_wait_for 20 heard ready
+# The bus launcher's daemon and what it started go with the test.
+for pid in $(pgrep -P "$LAUNCHER"); do
+    E2E_PIDS+=("$pid")
+    mapfile -t -O "${#E2E_PIDS[@]}" E2E_PIDS < <(pgrep -P "$pid")
+done
+
+store_settings microBreakInterval=3 microBreakDuration=20 autoStartAtBoot=false
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 start_program
+PROGRAM=$E2E_LAST_PID
+TREE=$E2E_TMP/tree
+seen() { /usr/bin/python3 "$RK_SOURCE_DIR/tests/e2e/atspi.py" tree "$PROGRAM" >"$TREE" 2>&1 && grep -qx "$1" "$TREE"; }
+check "the popup is announced as an alert named by its title" rk_wait_for 30 heard "showing 1 alert|Micro Break Starting"
+SCREEN="focused 1 [a-z ]*|Micro Break in progress"
+check "the break screen takes the focus by the break's kind" rk_wait_for 30 heard "$SCREEN"
+never_focused() { ! heard "focused 1 .*|Micro Break Starting"; }
+check "the popup never had the focus" never_focused
+check "with the exercise as its description" rk_wait_for 5 seen "[a-z ]*|Micro Break in progress|[^|]\+|-"
+check "the bar is named and counts" rk_wait_for 5 seen "progress bar|Break progress|[^|]*|[1-9][0-9]*"
+check "its Postpone button shows" rk_wait_for 5 heard_after "$SCREEN" "showing 1 push button|Postpone"
+xdotool key Tab
+check "Tab brings the focus to it" rk_wait_for 5 heard "focused 1 push button|Postpone"
+# Ten seconds into the break the button goes; the focus comes back to the screen.
+check "when Postpone goes, the focus is on the break screen" rk_wait_for 15 heard_after "focused 1 push button|Postpone" "$SCREEN"
+[ "$E2E_FAILED" = 0 ] || cat "$EVENTS" "$E2E_TMP/watch.log" "$TREE" >&2
