@@ -1,5 +1,6 @@
 #include "SettingsDialog.h"
 
+#include "ComboBoxAccessible.h"
 #include "history/HistoryFile.h"
 #include "settings/SettingsManager.h"
 
@@ -20,6 +21,7 @@ SettingsDialog::SettingsDialog(SettingsManager* settings, QWidget* parent)
     setObjectName(QStringLiteral("RespiteKeeperSettings"));
     setWindowTitle(tr("RespiteKeeper Settings"));
     setMinimumSize(480, 500);
+    ComboBoxAccessible::install();
 }
 
 void SettingsDialog::setVisible(bool visible)
