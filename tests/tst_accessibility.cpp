@@ -143,7 +143,7 @@ private slots:
     }
 
     // The About tab in the user's language, and its e-mail line a link that Tab
-    // reaches and Enter opens.
+    // reaches and Enter opens, and that a press through accessibility opens too.
     void theContactLinkIsReachedByKeyboard_data() { languages_data(); }
     void theContactLinkIsReachedByKeyboard()
     {
@@ -163,6 +163,12 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), child(&dialog, "m_emailLabel"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(mail.opened, QList<QUrl>{QUrl("mailto:respitekeeper@example.org")});
+        // A voice command or a screen reader presses it as a link.
+        QAccessibleInterface* link = QAccessible::queryAccessibleInterface(QApplication::focusWidget());
+        QCOMPARE(link->role(), QAccessible::Link);
+        link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(mail.opened.size(), 2);
+        QCOMPARE(mail.opened.last(), mail.opened.first());
         QCOMPARE(text(&dialog, "m_versionLabel"), translator.translate(nullptr, "Version %1").arg(RK_VERSION));
         QVERIFY(language == "en" || !text(&dialog, "m_versionLabel").startsWith("Version"));
         QDesktopServices::unsetUrlHandler("mailto");

@@ -98,6 +98,7 @@ private slots:
         QAccessibleInterface* bar =
             QAccessible::queryAccessibleInterface(child<QProgressBar>(&s.overlay, "progressBar"));
         s.after(3);
+        QCOMPARE(screen->role(), QAccessible::Window);
         QCOMPARE((QStringList{screen->text(QAccessible::Name), screen->text(QAccessible::Description),
                               bar->text(QAccessible::Name), bar->valueInterface()->currentValue().toString()}),
                  (QStringList{"Long Break in progress", "Take a walk", "Break progress", "3"}));

@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QMessageBox>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
 #include <QTimer>
 
 namespace {
@@ -52,6 +55,33 @@ class TestSettingsDialog : public QObject
     Q_OBJECT
 
 private slots:
+    // With the program's style sheet, every page's tab is in view at once, without
+    // scroll arrows, in either language and after a switch between them.
+    void everyTabIsInViewAtOnce()
+    {
+        QFile sheet(":/resources/style.qss");
+        QVERIFY(sheet.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
+        Dialog d;
+        auto* tabs = child<QTabWidget>(&d.dialog, "tabWidget");
+        const auto allInView = [&] {
+            QTabBar* row = tabs->tabBar();
+            const QRect last = row->tabRect(row->count() - 1);
+            const auto arrows = row->findChildren<QToolButton*>();
+            return row->tabRect(0).left() >= 0 && last.right() < row->width() &&
+                   std::none_of(arrows.begin(), arrows.end(), [](QToolButton* b) { return b->isVisible(); });
+        };
+        QVERIFY(QTest::qWaitForWindowExposed(&d.dialog));
+        QTRY_VERIFY(allInView());
+        const int english = d.dialog.width();
+        CustomTranslator chinese("zh");
+        QCoreApplication::installTranslator(&chinese);
+        QTRY_VERIFY(allInView());
+        QCOMPARE(d.dialog.width(), english); // it never shrinks under the user's hands
+        QCoreApplication::removeTranslator(&chinese);
+        qApp->setStyleSheet(QString());
+    }
+
     // Times in their units, whole minutes written back; an unknown language
     // shows as "system". The intervals stay coupled as the settings keep them.
     void showsTimesInTheirUnitsAndWritesWholeMinutesBack()

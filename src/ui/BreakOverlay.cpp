@@ -1,5 +1,6 @@
 #include "BreakOverlay.h"
 
+#include "WindowAccessible.h"
 #include "platform/FullScreenCover.h"
 #include "platform/InputHold.h"
 #include "platform/WindowMapping.h"
@@ -77,6 +78,7 @@ BreakOverlay::BreakOverlay(const BreakLook& look, QWidget* parent)
     , m_look(look)
     , m_inputHold(createInputHold())
 {
+    WindowAccessible::installFor(staticMetaObject.className(), QAccessible::Window);
     m_countdownTimer.setInterval(1000);
     connect(&m_countdownTimer, &QTimer::timeout, this, &BreakOverlay::onCountdownTick);
 

@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QSignalBlocker>
+#include <QShowEvent>
 #include <QTabBar>
 
 const char* const SettingsDialog::ContactAddress = "respitekeeper@example.org";
@@ -46,10 +47,6 @@ void SettingsDialog::ensureBuilt()
     m_languageCombo->setItemData(1, QStringLiteral("en"));
     m_languageCombo->setItemData(2, QStringLiteral("zh"));
 
-    // The contact line is a link that Tab reaches and Enter opens.
-    m_emailLabel->setOpenExternalLinks(true);
-    m_emailLabel->setTextFormat(Qt::RichText);
-    m_emailLabel->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     m_saveErrorLabel = new QLabel(this);
     m_saveErrorLabel->setObjectName(QStringLiteral("m_saveErrorLabel"));
     m_saveErrorLabel->setWordWrap(true);
@@ -106,8 +103,7 @@ void SettingsDialog::setLocalTexts()
     palette.setBrush(QPalette::All, QPalette::Link, QBrush(QColor(QStringLiteral("#0078d4"))));
     m_emailLabel->setPalette(palette);
     const QString address = QString::fromLatin1(ContactAddress);
-    m_emailLabel->setText(
-        tr("Email: %1").arg(QStringLiteral("<a href=\"mailto:%1\" style=\"color: #0078d4;\">%1</a>").arg(address)));
+    m_emailLabel->setLink(tr("Email: %1"), address, QUrl(QStringLiteral("mailto:") + address));
     m_versionLabel->setText(tr("Version %1").arg(QStringLiteral(RK_VERSION)));
     tabWidget->setAccessibleName(tr("Settings pages"));
     tabWidget->tabBar()->setAccessibleName(tabWidget->accessibleName());
@@ -252,4 +248,21 @@ void SettingsDialog::changeEvent(QEvent* event)
     }
     retranslateUi(this);
     setLocalTexts();
+    if (isVisible())
+        fitTabRow();
+}
+
+void SettingsDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    fitTabRow();
+}
+
+// Every page's tab in view at once, with no scroll arrows: the dialog grows as
+// wide as the tab row needs in the language shown.
+void SettingsDialog::fitTabRow()
+{
+    const int missing = tabWidget->tabBar()->sizeHint().width() - tabWidget->width();
+    if (missing > 0)
+        resize(width() + missing, height());
 }

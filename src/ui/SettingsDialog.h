@@ -27,6 +27,7 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // The form's buttons; they exist once the form is built.
@@ -50,6 +51,7 @@ private:
     void loadSettings();
     void updateColorButton();
     void setLocalTexts();
+    void fitTabRow();
     void onMicroIntervalChanged(int minutes);
     void onLongIntervalChanged(int minutes);
     // Reads the history file, each time the History tab is opened.

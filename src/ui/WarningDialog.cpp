@@ -1,6 +1,6 @@
 #include "WarningDialog.h"
 
-#include "AlertAccessible.h"
+#include "WindowAccessible.h"
 #include "platform/WindowMapping.h"
 
 #include <QAccessible>
@@ -18,7 +18,7 @@
 WarningDialog::WarningDialog(QWidget* parent)
     : QWidget(parent)
 {
-    AlertAccessible::installFor(staticMetaObject.className());
+    WindowAccessible::installFor(staticMetaObject.className(), QAccessible::AlertMessage);
     m_countdownTimer.setInterval(1000);
     connect(&m_countdownTimer, &QTimer::timeout, this, &WarningDialog::onTick);
 }

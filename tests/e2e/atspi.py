@@ -4,8 +4,13 @@
                             and focus changes on the test's own accessibility bus
                             (the program alone is on it); "ready" once it listens
   atspi.py tree PID         one "role|name|description|value" line per object shown
+  atspi.py controls PID     the settings dialog page by page, as a screen reader
+                            user walks it: each page tab pressed through its action,
+                            then one "page|role|name|value" line per control shown
+                            that takes the focus (the page tabs included)
 """
 import sys
+import time
 
 import pyatspi
 
@@ -33,6 +38,65 @@ def tree(node):
         tree(child)
 
 
+def said_value(node):
+    """What a control holds, as a screen reader reads it besides the name."""
+    try:
+        return str(int(node.queryValue().currentValue))
+    except NotImplementedError:
+        pass
+    if node.getRole() == pyatspi.ROLE_COMBO_BOX:
+        # The chosen entry is the selected item of the box's list.
+        for part in node:
+            try:
+                chosen = part.querySelection().getSelectedChild(0)
+                return chosen.name if chosen is not None else "-"
+            except NotImplementedError:
+                continue
+    try:
+        text = node.queryText()
+        return text.getText(0, text.characterCount)
+    except NotImplementedError:
+        return "-"
+
+
+def controls_shown(node, found):
+    for child in node:
+        if child is None:
+            continue
+        states = child.getState()
+        if not states.contains(pyatspi.STATE_SHOWING):
+            continue
+        if states.contains(pyatspi.STATE_FOCUSABLE) or child.getRole() == pyatspi.ROLE_PAGE_TAB:
+            found.append(child)
+        # A combo box's list and a spin box's field are parts of the one control.
+        if child.getRole() not in (pyatspi.ROLE_COMBO_BOX, pyatspi.ROLE_SPIN_BUTTON):
+            controls_shown(child, found)
+    return found
+
+
+def page_tabs(dialog):
+    row = pyatspi.findDescendant(dialog, lambda n: n.getRole() == pyatspi.ROLE_PAGE_TAB_LIST)
+    return [tab for tab in row if tab is not None and tab.getRole() == pyatspi.ROLE_PAGE_TAB]
+
+
+def controls(app):
+    dialog = next((w for w in app if w is not None and w.getRole() == pyatspi.ROLE_DIALOG), None)
+    if dialog is None:
+        return False
+    for index in range(len(page_tabs(dialog))):
+        # The tabs are asked for again each time: the bridge may have renewed them
+        # (a change of language does).
+        tab = page_tabs(dialog)[index]
+        tab.queryAction().doAction(0)
+        # The page shows once the bridge has heard of the switch.
+        deadline = time.monotonic() + 10
+        while not tab.getState().contains(pyatspi.STATE_SELECTED) and time.monotonic() < deadline:
+            time.sleep(0.05)
+        for control in controls_shown(dialog, []):
+            print("|".join([tab.name, control.getRoleName(), control.name, said_value(control)]))
+    return True
+
+
 def watch(path):
     out = open(path, "a", buffering=1)
 
@@ -55,4 +119,6 @@ if __name__ == "__main__":
         app = program(int(sys.argv[2]))
         if app is None:
             sys.exit(1)
+        if sys.argv[1] == "controls":
+            sys.exit(0 if controls(app) else 1)
         tree(app)

@@ -79,7 +79,7 @@ window_where() { program_windows | awk "{ w = \$4; h = \$5 } $1 { print; exit }"
 has() { [ -n "$(window_where "$1")" ]; }
 focused() { [ "$(xdotool getwindowfocus)" = "$1" ]; } # WINDOW
 no() { [ -z "$(window_where "$1")" ]; }
-FULL='w == 1280 && h == 800' DIALOG='w == 480 && h == 500' TRAY='w <= 64 && h <= 64'
+FULL='w == 1280 && h == 800' DIALOG='w >= 480 && w < 800 && h == 500' TRAY='w <= 64 && h <= 64'
 POPUP='w == 360 && h >= 140 && h <= 200' # the style sheet's fonts may make it taller than 140
 MENU='w > 64 && w < 400 && h > 100 && h < 400'
 # A right click on the tray icon opens the program's menu within SECONDS.

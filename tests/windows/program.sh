@@ -112,17 +112,19 @@ check "a second start hands over, one copy runs" eval 'hands_over 30 && [ "$(cop
 check "and the settings dialog comes to the front" rk_wait_for 10 has "$DIALOG"
 import -window root "$RK_ARTIFACTS/windows-settings.png" # the ticked boxes' check marks
 # The General tab's auto-start box (where Wine's fonts put it), seen to change on the
-# screen (blue ticked, white clear), then OK. (xdotool's geometry of a framed window
+# screen (blue ticked, white clear), then OK (123 pixels in from the right edge, as
+# the dialog is as wide as its tab row needs). (xdotool's geometry of a framed window
 # is off by the frame; xwininfo's is not.)
 toggle_auto_start() {
-    local id dx dy was
+    local id dx dy dw was
     read -r id _ <<<"$(window_where "$DIALOG")"
-    read -r dx dy <<<"$(xwininfo -id "$id" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 } END { print x, y }')"
+    read -r dx dy dw <<<"$(xwininfo -id "$id" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
+        /Width:/ { w = $2 } END { print x, y, w }')"
     local box=$((dx + 54)),$((dy + 395))
     # shellcheck disable=SC2034 # read by the eval below
     was=$(pixels "$box")
     xdotool mousemove $((dx + 60)) $((dy + 400)) click 1
-    rk_wait_for 5 eval '[ "$(pixels "$box")" != "$was" ]' && xdotool mousemove $((dx + 357)) $((dy + 472)) click 1
+    rk_wait_for 5 eval '[ "$(pixels "$box")" != "$was" ]' && xdotool mousemove $((dx + dw - 123)) $((dy + 472)) click 1
 }
 no_run_value() { ! reg query "$RUN" /v RespiteKeeper >/dev/null; }
 toggle_auto_start
