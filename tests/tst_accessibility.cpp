@@ -1,8 +1,8 @@
 #include "TestHelpers.h"
 #include "i18n/CustomTranslator.h"
 
-#include <QAccessible>
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>

@@ -6,8 +6,8 @@
 #include <QMessageBox>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QToolButton>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 

@@ -20,8 +20,7 @@ QAccessibleInterface* createNamedComboBox(const QString& key, QObject* object)
 
 ComboBoxAccessible::ComboBoxAccessible(QComboBox* comboBox)
     : QAccessibleWidget(comboBox, QAccessible::ComboBox)
-{
-}
+{}
 
 QComboBox* ComboBoxAccessible::comboBox() const
 {
@@ -62,8 +61,7 @@ QAccessibleInterface* ComboBoxAccessible::focusChild() const
 
 QString ComboBoxAccessible::text(QAccessible::Text t) const
 {
-    const QString value =
-        comboBox()->isEditable() ? comboBox()->lineEdit()->text() : comboBox()->currentText();
+    const QString value = comboBox()->isEditable() ? comboBox()->lineEdit()->text() : comboBox()->currentText();
     if (t == QAccessible::Value)
         return value;
     const QString said = QAccessibleWidget::text(t);

@@ -8,8 +8,8 @@
 #include <QEvent>
 #include <QMessageBox>
 #include <QPixmap>
-#include <QSignalBlocker>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <QTabBar>
 
 const char* const SettingsDialog::ContactAddress = "respitekeeper@example.org";
