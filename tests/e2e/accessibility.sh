@@ -68,6 +68,11 @@ paste -d'|' <(cut -d'|' -f2,3 "$E2E_TMP/en") <(cut -d'|' -f3 "$E2E_TMP/zh") |
     sed 's/^page tab list|.*/page tab list|(the chosen page)/' | sort -u | tee "$E2E_TMP/named"
 echo "controls named: $(wc -l <"$E2E_TMP/named") on $(cut -d'|' -f1 "$E2E_TMP/en" | sort -u | wc -l) pages"
 
+store_settings microBreakInterval=3 microBreakDuration=20 autoStartAtBoot=false
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 start_program
+PROGRAM=$E2E_LAST_PID
+TREE=$E2E_TMP/tree
+seen() { /usr/bin/python3 "$RK_SOURCE_DIR/tests/e2e/atspi.py" tree "$PROGRAM" >"$TREE" 2>&1 && grep -qx "$1" "$TREE"; }
 check "the popup is announced as an alert named by its title" rk_wait_for 30 heard "showing 1 alert|Micro Break Starting"
 SCREEN="focused 1 frame|Micro Break in progress"
 check "the break screen takes the focus by the break's kind" rk_wait_for 30 heard "$SCREEN"
