@@ -39,19 +39,16 @@ def tree(node):
 
 
 def said_value(node):
-    """What a control holds, as a screen reader reads it besides the name."""
+    """What a control holds, as a screen reader reads it besides the name (a combo
+    box: what it may hold)."""
     try:
         return str(int(node.queryValue().currentValue))
     except NotImplementedError:
         pass
     if node.getRole() == pyatspi.ROLE_COMBO_BOX:
-        # The chosen entry is the selected item of the box's list.
-        for part in node:
-            try:
-                chosen = part.querySelection().getSelectedChild(0)
-                return chosen.name if chosen is not None else "-"
-            except NotImplementedError:
-                continue
+        # Which entry shows is not said until the list opens: any of the entries,
+        # tab-separated.
+        return "\t".join(item.name for part in node for item in part)
     try:
         text = node.queryText()
         return text.getText(0, text.characterCount)
