@@ -94,7 +94,8 @@ private slots:
         QCOMPARE(texts(), english);
         program.settings->setLanguage("zh");
         program.settings->notifySettingsChanged();
-        QCOMPARE(texts(), QStringLiteral("憩安设置|-|推迟|还剩：18 秒|推迟|憩安\n距离下次小休还有 20 分 10 秒|退出|long"));
+        QCOMPARE(texts(),
+                 QStringLiteral("憩安设置|-|推迟|还剩：18 秒|推迟|憩安\n距离下次小休还有 20 分 10 秒|退出|long"));
         popup.showWarning(Long, 10);
         dialog.show();
         auto* combo = child<QComboBox>(&dialog, "m_languageCombo");
