@@ -119,6 +119,43 @@ private slots:
         QCoreApplication::removeTranslator(&translator);
     }
 
+    // On every page, Tab runs from the tab row through every control that takes the
+    // focus, each below the one before or right of it on its row, and back.
+    void theTabOrderIsCompleteAndVisual()
+    {
+        LoadedSettings loaded({{"holdBreaksWhenBusy", true}, {"shutdownEnabled", true}});
+        SettingsDialog dialog(&loaded.settings);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* tabs = child<QTabWidget>(&dialog, "tabWidget");
+        for (int page = 0; page < tabs->count(); ++page) {
+            tabs->setCurrentIndex(page);
+            tabs->tabBar()->setFocus(Qt::TabFocusReason);
+            QSet<QWidget*> expected{tabs->tabBar()};
+            for (QWidget* widget : dialog.findChildren<QWidget*>())
+                if ((widget->focusPolicy() & Qt::TabFocus) && widget->isVisibleTo(&dialog) && widget->isEnabled() &&
+                    !widget->focusProxy() && widget->parent() != tabs->tabBar())
+                    expected << widget;
+            QSet<QWidget*> visited{tabs->tabBar()};
+            QRect previous = tabs->tabBar()->rect().translated(tabs->tabBar()->mapTo(&dialog, QPoint()));
+            for (int step = 0; step < 40; ++step) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                QWidget* focus = QApplication::focusWidget();
+                if (focus == tabs->tabBar())
+                    break;
+                const QRect here = focus->rect().translated(focus->mapTo(&dialog, QPoint()));
+                const bool below = here.top() >= previous.bottom() - 4;
+                const bool rightOnRow =
+                    here.left() > previous.left() && qAbs(here.center().y() - previous.center().y()) < 12;
+                QVERIFY2(below || rightOnRow, qPrintable(focus->objectName() + " on page " + QString::number(page)));
+                visited << focus;
+                previous = here;
+            }
+            QCOMPARE(QApplication::focusWidget(), tabs->tabBar());
+            QCOMPARE(visited, expected);
+        }
+    }
+
     // The language box keeps what Qt's own gives besides its name: the chosen entry
     // as the value, the entries as its child list, and an action that opens it.
     void theLanguageBoxSaysItsChoice()
