@@ -3,8 +3,8 @@
 #include <QAccessibleWidget>
 
 // How screen readers see one of the program's own top-level windows whose class
-// alone does not say what it is: the countdown popup is an alert, which Orca and
-// Narrator read out when it shows without it taking the focus; the break screen is
+// alone does not say what it is: the countdown popup is an alert, which a screen
+// reader reads out when it shows without it taking the focus; the break screen is
 // a window, announced by its name when it takes the focus.
 class WindowAccessible : public QAccessibleWidget
 {
