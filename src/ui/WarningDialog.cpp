@@ -4,7 +4,6 @@
 #include "platform/WindowMapping.h"
 
 #include <QAccessible>
-
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLabel>
