@@ -106,7 +106,6 @@ void SettingsDialog::setLocalTexts()
     m_emailLabel->setLink(tr("Email: %1"), address, QUrl(QStringLiteral("mailto:") + address));
     m_versionLabel->setText(tr("Version %1").arg(QStringLiteral(RK_VERSION)));
     tabWidget->setAccessibleName(tr("Settings pages"));
-    tabWidget->tabBar()->setAccessibleName(tabWidget->accessibleName());
     const QString minutes = QLatin1Char(' ') + tr("minutes");
     m_microBreakIntervalSpin->setSuffix(minutes);
     m_microBreakDurationSpin->setSuffix(QLatin1Char(' ') + tr("seconds"));
