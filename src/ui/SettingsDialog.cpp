@@ -94,8 +94,8 @@ void SettingsDialog::showToday()
     m_historyTodayLabel->setText(tr("Today: %1 of %2 breaks taken").arg(m_todayTaken).arg(m_todayBreaks));
 }
 
-// Texts the form does not set: the version, the contact link, the unit suffixes, the name of the
-// tab row and today's breaks. A key of the translation files cannot begin with a blank, so the
+// Texts the form does not set: the version, the contact link, the unit suffixes, the pages' name
+// and today's breaks. A key of the translation files cannot begin with a blank, so the
 // blank is joined here.
 void SettingsDialog::setLocalTexts()
 {
